@@ -1,0 +1,8 @@
+// Win32.h: the whole Win32 / Windows CE subset the reader calls, with the real names, signatures,
+// constants and semantics. The program's own code includes this header and nothing below platform/.
+#pragma once
+
+#include "platform/Win32Types.h"
+#include "platform/Win32Resources.h"
+#include "platform/Win32Dialogs.h"
+#include "platform/Win32Text.h"
