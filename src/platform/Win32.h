@@ -5,4 +5,5 @@
 #include "platform/Win32Types.h"
 #include "platform/Win32Resources.h"
 #include "platform/Win32Dialogs.h"
+#include "platform/Win32Gdi.h"
 #include "platform/Win32Text.h"
