@@ -11,9 +11,10 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes Record(uint8_t style, uint8_t param, const std::string& s) {
-    Bytes b{style, param};
-    b.insert(b.end(), s.begin(), s.end());
-    b.push_back(0);
+    Bytes b(s.size() + 3, 0);
+    b[0] = style;
+    b[1] = param;
+    for (size_t i = 0; i < s.size(); ++i) b[2 + i] = uint8_t(s[i]);
     return b;
 }
 
