@@ -103,6 +103,9 @@ constexpr UINT DT_RUN_FORMAT = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPRE
 constexpr UINT ETO_OPAQUE = 0x0002;
 constexpr UINT ETO_CLIPPED = 0x0004;
 
+// The colour Win32 returns for "no colour": an invalid DC, or a pixel outside the surface.
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
 // Raster operations.
 constexpr DWORD SRCCOPY = 0x00CC0020;
 
@@ -196,3 +199,12 @@ BOOL PlatformGetDCPixels(HDC dc, PlatformPixels* pixels);
 // Writes the bitmap selected into the DC (or the bitmap) to a PNG file. FALSE on any failure.
 BOOL PlatformWritePng(HDC dc, const char* path);
 BOOL PlatformWriteBitmapPng(HBITMAP bitmap, const char* path);
+// A new 32-bit bitmap holding a PNG file's pixels (alpha dropped); null on any failure. The caller
+// deletes it with DeleteObject.
+HBITMAP PlatformLoadPng(const char* path);
+// The screen this platform reports (HORZRES, VERTRES, SM_CXSCREEN, SM_CYSCREEN) until the window
+// layer sets the real one, and its pixels per inch (LOGPIXELSX, LOGPIXELSY).
+constexpr int PlatformDefaultScreenWidth = 480;
+constexpr int PlatformDefaultScreenHeight = 800;
+constexpr int PlatformPixelsPerInch = 96;
+void PlatformSetScreenSize(int width, int height);
