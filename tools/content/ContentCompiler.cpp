@@ -1,0 +1,148 @@
+// ContentCompiler.cpp: reads a content folder, compiles and compresses every text and the index,
+// and writes the resources only when every source was good (each file through a temporary name,
+// so a reader of the build folder never sees half a file).
+#include "content/ContentCompiler.h"
+
+#include "content/ArticleSource.h"
+#include "content/IndexSource.h"
+#include "store/ArticleStore.h"
+#include "store/Compressor.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool ReadWholeFile(const std::string& path, std::string* text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream all;
+    all << in.rdbuf();
+    *text = all.str();
+    return true;
+}
+
+void Report(std::string* errors, size_t* count, const std::string& message) {
+    if (*count < MaxReportedErrors) errors->append(message + "\n");
+    if (*count == MaxReportedErrors) errors->append("(more errors not shown)\n");
+    ++*count;
+}
+
+// Names in texts/ that are not 001.txt to 250.txt are mistakes (a typo would lose a text).
+void CheckTextNames(const std::string& folder, std::string* errors, size_t* count) {
+    std::error_code ec;
+    fs::path texts = fs::path(folder) / ContentTextsFolder;
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(texts, ec))
+        names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        bool ok = name.size() == 7 && name.compare(3, 4, ".txt") == 0;
+        int n = 0;
+        for (size_t i = 0; ok && i < 3; ++i) {
+            ok = name[i] >= '0' && name[i] <= '9';
+            n = n * 10 + (name[i] - '0');
+        }
+        if (!ok || n < 1 || n > ContentTextCount)
+            Report(errors, count,
+                   (texts / name).string() + ": not a text: texts are named 001.txt to 250.txt");
+    }
+}
+
+bool Compress(const std::string& path, const std::vector<uint8_t>& plain, std::vector<uint8_t>* resource,
+              std::string* errors, size_t* count) {
+    CompressResult r = BuildArticleResource(plain.data(), plain.size(), resource);
+    if (r == CompressOk) return true;
+    Report(errors, count, path + ": " + CompressResultMessage(r));
+    return false;
+}
+
+bool WriteFileAtomically(const fs::path& path, const void* bytes, size_t size) {
+    fs::path temp = path;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(static_cast<const char*>(bytes), std::streamsize(size));
+        if (!out) return false;
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    return !ec;
+}
+
+} // namespace
+
+std::string ContentTextPath(const std::string& folder, int n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%03d.txt", n);
+    return (fs::path(folder) / ContentTextsFolder / name).string();
+}
+
+std::string ContentBinName(int resourceId) {
+    return std::to_string(resourceId) + ".bin";
+}
+
+bool CompileContentFolder(const std::string& folder, CompiledContent* content, std::string* errors) {
+    size_t count = 0;
+    CheckTextNames(folder, errors, &count);
+    for (int n = 1; n <= ContentTextCount; ++n) {
+        std::string path = ContentTextPath(folder, n), source;
+        if (!ReadWholeFile(path, &source)) {
+            Report(errors, &count,
+                   path + ": missing text " + std::to_string(n) +
+                       " (every text from 1 to 250 needs a source)");
+            continue;
+        }
+        SourceError error;
+        if (!CompileArticleSource(source, path, &content->Plain[n], &error)) {
+            Report(errors, &count, FormatSourceError(error));
+            continue;
+        }
+        Compress(path, content->Plain[n], &content->Resource[n], errors, &count);
+    }
+    std::string path = (fs::path(folder) / ContentIndexFile).string(), source;
+    if (!ReadWholeFile(path, &source)) {
+        Report(errors, &count, path + ": missing section index");
+    } else {
+        SourceError error;
+        if (!CompileIndexSource(source, path, &content->Plain[0], &error))
+            Report(errors, &count, FormatSourceError(error));
+        else
+            Compress(path, content->Plain[0], &content->Resource[0], errors, &count);
+    }
+    return count == 0;
+}
+
+ContentResult CompileContent(const std::string& folder, const std::string& outFolder, std::string* errors) {
+    auto content = std::make_unique<CompiledContent>();
+    if (!CompileContentFolder(folder, content.get(), errors)) return ContentSourceError;
+    std::error_code ec;
+    fs::path bins = fs::path(outFolder) / ContentBinFolder;
+    fs::create_directories(bins, ec);
+    std::string rc = "// Written by the content compiler from " + fs::path(folder).filename().string() +
+                     ": the article texts and the section index.\n";
+    for (int n = 0; n <= ContentTextCount; ++n) {
+        int id = n == 0 ? SectionIndexResourceId : ArticleResourceBase + n;
+        fs::path bin = bins / ContentBinName(id);
+        const std::vector<uint8_t>& bytes = content->Resource[n];
+        if (!WriteFileAtomically(bin, bytes.data(), bytes.size())) {
+            errors->append(bin.string() + ": cannot write\n");
+            return ContentWriteError;
+        }
+        rc += std::to_string(id) + " RCDATA \"" + std::string(ContentBinFolder) + "/" + ContentBinName(id) +
+              "\"\n";
+    }
+    fs::path rcPath = fs::path(outFolder) / ContentRcFile;
+    if (!WriteFileAtomically(rcPath, rc.data(), rc.size())) {
+        errors->append(rcPath.string() + ": cannot write\n");
+        return ContentWriteError;
+    }
+    return ContentOk;
+}

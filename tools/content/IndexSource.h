@@ -1,0 +1,30 @@
+// IndexSource.h: the authoring format of the section index (docs/CONTENT.md), both ways.
+// One line per record, indented two spaces per level below the first:
+//     heading [options] : TEXT      lesson N [options] : TEXT      label [options] : TEXT
+// CompileIndexSource writes the SectionIndex stream (records, then five zero bytes);
+// WriteIndexSource turns a stream back into source that compiles to the same bytes.
+#pragma once
+
+#include "content/ArticleSource.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Lessons an index entry may lead to: the odd article numbers.
+constexpr unsigned FirstLessonNumber = 1;
+constexpr unsigned LastLessonNumber = 249;
+constexpr unsigned IndexSpacesPerLevel = 2;
+constexpr uint8_t IndexDefaultStyle = 0x01;
+
+// Replaces *stream with the compiled index. False on the first error.
+bool CompileIndexSource(const std::string& source, const std::string& fileName, std::vector<uint8_t>* stream,
+                        SourceError* error);
+struct IndexWriteNotes {
+    bool InexactEnd; // the stream does not end in exactly five zero bytes after its records
+    unsigned Records;
+};
+// Appends the source for stream[0, length) to *out; WriteRecordComments adds each record's bytes.
+void WriteIndexSource(const uint8_t* stream, size_t length, unsigned flags, std::string* out,
+                      IndexWriteNotes* notes);
