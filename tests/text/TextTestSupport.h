@@ -1,0 +1,78 @@
+// TextTestSupport.h: what the text tests share: article texts built from records and padded as
+// UnCompress pads them, and a pane on a memory DC with the tests' pinned fonts.
+#pragma once
+
+#include "store/ArticleStore.h"
+#include "text/TextPane.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+struct TestRecord {
+    uint8_t Style;
+    uint8_t Param;
+    std::string String; // letter code
+};
+
+// The records back to back, then the padding zeros: a malloc block the pane may take and free.
+inline uint8_t* MakeText(const std::vector<TestRecord>& records) {
+    std::vector<uint8_t> bytes;
+    for (const TestRecord& r : records) {
+        bytes.push_back(r.Style);
+        bytes.push_back(r.Param);
+        for (char c : r.String)
+            bytes.push_back(uint8_t(c));
+        bytes.push_back(0);
+    }
+    uint8_t* text = static_cast<uint8_t*>(std::calloc(bytes.size() + ArticleTextPadding, 1));
+    if (!bytes.empty()) std::memcpy(text, bytes.data(), bytes.size());
+    return text;
+}
+
+// Points fontconfig at the tests' own configuration before the first font is made.
+inline void UsePinnedFonts() {
+    setenv("FONTCONFIG_FILE", KESTROVA_TEST_FONTS "/fonts.conf", 1);
+}
+
+constexpr const char16_t* TestFace = u"DejaVu Sans";
+constexpr const char16_t* TestHebrewFace = u"Frank Ruehl CLM";
+
+// A memory DC with a white bitmap of the given size.
+struct TestSurface {
+    HDC DC = nullptr;
+    HBITMAP Bitmap = nullptr;
+    HGDIOBJ Previous = nullptr;
+
+    TestSurface(int width, int height) {
+        UsePinnedFonts();
+        DC = CreateCompatibleDC(nullptr);
+        Bitmap = CreateCompatibleBitmap(DC, width, height);
+        Previous = SelectObject(DC, Bitmap);
+        FillPaneRect(DC, 0, 0, width, height, WHITE_BRUSH);
+    }
+    ~TestSurface() {
+        SelectObject(DC, Previous);
+        DeleteObject(Bitmap);
+        DeleteDC(DC);
+    }
+    COLORREF Pixel(int x, int y) const { return GetPixel(DC, x, y); }
+};
+
+inline FontSpec MakeFontSpec(const char16_t* face, int size, int base) {
+    FontSpec spec;
+    std::memset(&spec, 0, sizeof spec);
+    for (int i = 0; face[i] && i < FontFaceCapacity - 1; ++i)
+        spec.FontFace[i] = face[i];
+    spec.FontSize = size;
+    spec.FontAsciiBase = base;
+    return spec;
+}
+
+// The display lines of a pane as (entry, blank) pairs are awkward to read in tests; this gives the
+// bytes of each entry's run as a string.
+inline std::string RunText(const TextPane* pane, int i) {
+    const LineEntry& e = pane->Lines[i];
+    return std::string(reinterpret_cast<const char*>(pane->Text) + e.Offset, e.Count);
+}
