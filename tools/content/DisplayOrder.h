@@ -9,7 +9,8 @@
 #include <cstdint>
 
 // Writes in[0, length) in the other order to out[0, length) (out must not overlap in). A run of
-// digits and Latin letters, with . , : / + - ' between two of them and a space between two Latin
-// letters, is one unit that keeps its order; every other byte is reversed on its own, and ( ) [ ]
-// < > and the letter code's { } (bytes 0x7E and 0x7D) are swapped with their partners.
+// digits and Latin letters, with . , : / + - ' between two of them, is one unit that keeps its
+// order, and so are runs holding Latin letters one space apart ("PAGE DOWN"); every other byte is
+// reversed on its own, and ( ) [ ] < > and the letter code's { } (bytes 0x7E and 0x7D) are swapped
+// with their partners.
 void ReverseForDisplay(const uint8_t* in, size_t length, uint8_t* out);

@@ -101,6 +101,8 @@ struct Generator {
                 s += "(" + Phrase(2 + Rng.Below(2)) + ")";
             else if (pick < 11 && i + 2 < count)
                 s += "\"" + Phrase(2) + "\"";
+            else if (pick < 12 && i + 2 < count)
+                s += "{" + Phrase(2) + "}";
             else
                 s += Word();
             if (i + 1 < count && Rng.Chance(8)) s += ",";

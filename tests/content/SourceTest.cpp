@@ -1,0 +1,239 @@
+// SourceTest.cpp: the authoring format: exact bytes of each construct, the errors with their
+// file:line, the writer's golden output, the section index's bytes, and the display order.
+#include "content/ArticleSource.h"
+#include "content/ContentCompiler.h"
+#include "content/DisplayOrder.h"
+#include "content/IndexSource.h"
+#include "store/ArticleText.h"
+#include "store/Compressor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+std::vector<uint8_t> Compile(const std::string& source) {
+    std::vector<uint8_t> plain;
+    SourceError error;
+    EXPECT_TRUE(CompileArticleSource(source, "t.txt", &plain, &error)) << FormatSourceError(error);
+    return plain;
+}
+
+std::string ErrorOf(const std::string& source) {
+    std::vector<uint8_t> plain;
+    SourceError error{};
+    EXPECT_FALSE(CompileArticleSource(source, "t.txt", &plain, &error));
+    return FormatSourceError(error);
+}
+
+std::string IndexErrorOf(const std::string& source) {
+    std::vector<uint8_t> stream;
+    SourceError error{};
+    EXPECT_FALSE(CompileIndexSource(source, "index.txt", &stream, &error));
+    return FormatSourceError(error);
+}
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> list) {
+    std::vector<uint8_t> v;
+    for (int b : list)
+        v.push_back(uint8_t(b));
+    return v;
+}
+
+TEST(ArticleSource, EachConstructBecomesItsBytes) {
+    // Alef bet (reading order) is stored bet alef; the heading and sub-heading keep their styles.
+    EXPECT_EQ(Compile("@heading אב\n@subheading ג\n"),
+              Bytes({StyleHeading, 0, 'b', 'a', 0, StyleSubHeading, 0, 'c', 0, 0}));
+    // A bare paragraph is right-aligned, reversed, with a paragraph end; lines join with a space.
+    EXPECT_EQ(Compile("אב\nג\n"), Bytes({StyleDefaultParagraph, 0, 'c', ' ', 'b', 'a', 0, 0}));
+    EXPECT_EQ(Compile("@p centre small bold join indent=5 hang=2\nא\n"),
+              Bytes({0x40 | 0x10 | 0x02 | 0x08, 0x80 | 5, 'a', 0, 0}));
+    EXPECT_EQ(Compile("@p left ltr large\nAB 12\n"), Bytes({0x80 | 0x04, 0, 'A', 'B', ' ', '1', '2', 0, 0}));
+    EXPECT_EQ(Compile("@rule 40\n@rule 50% right join\n@rule 0 left\n"),
+              Bytes({StyleDefaultRule, 40, 0, 0x27, 185, 0, 0x87, 0, 0, 0}));
+    // A continuation's space leads the stored string, where the layout looks for it.
+    EXPECT_EQ(Compile("א\n\n@p hang=1 continue\nאב\n"),
+              Bytes({StyleDefaultParagraph, 0, 'a', 0, StyleDefaultParagraph, 0x40, ' ', 'b', 'a', 0, 0}));
+    // Final forms, '{' as '~', escapes and Latin-1 characters.
+    EXPECT_EQ(Compile("@p ltr\nךםןףץ{\\x01\\\\é\n"),
+              Bytes({0xA1, 0, 0x6B, 0x6E, 0x70, 0x74, 0x76, 0x7E, 0x01, '\\', 0xE9, 0, 0}));
+}
+
+TEST(ArticleSource, NumbersAndBracketsReadRightInReversedStorage) {
+    // Reading order "(א) 12": stored so that drawing left to right shows "12 (א)" reading leftwards.
+    EXPECT_EQ(Compile("(א) 12\n"), Bytes({StyleDefaultParagraph, 0, '1', '2', ' ', '(', 'a', ')', 0, 0}));
+    EXPECT_EQ(Compile("א 1:12 CTRL+C ב\n"), Bytes({StyleDefaultParagraph, 0, 'b', ' ', 'C', 'T', 'R', 'L',
+                                                   '+', 'C', ' ', '1', ':', '1', '2', ' ', 'a', 0, 0}));
+}
+
+TEST(ArticleSource, ErrorsNameFileAndLine) {
+    EXPECT_EQ(ErrorOf("@heading א\n\nאב c\n"),
+              "t.txt:3: the letter code cannot carry 'c' (U+0063) at column 4 (Latin small letters stand for "
+              "Hebrew letters; use capitals)");
+    EXPECT_EQ(ErrorOf("א\n@quote\n"),
+              "t.txt:2: unknown directive '@quote' (known: @heading, @subheading, @p, @rule)");
+    EXPECT_EQ(ErrorOf("@p wide\nא\n"), "t.txt:1: unknown option 'wide'");
+    EXPECT_EQ(ErrorOf("@p hang=4\nא\n"),
+              "t.txt:1: bad value in 'hang=4' (indent=0-63, hang=0-3, style= and param= 0-255)");
+    EXPECT_EQ(ErrorOf("@rule 3%\n"),
+              "t.txt:1: @rule needs a length: 0 to 160 pixels, or an even 2% to 190% of the width");
+    EXPECT_EQ(ErrorOf("@p small large plain\nא\n"),
+              "t.txt:1: plain, small and large together make the Style of a rule: write @rule");
+    EXPECT_EQ(ErrorOf("# nothing\n\n@p\n"), "t.txt:3: the first record needs text (or must be a rule)");
+    EXPECT_EQ(ErrorOf("\n"), "t.txt: the text has no records");
+    EXPECT_EQ(
+        ErrorOf("א \\x0\n"),
+        "t.txt:1: bad escape at column 3: write \\xHH for a byte from 01 to FF, or \\\\ for a backslash");
+    EXPECT_EQ(ErrorOf("א\xff\n"), "t.txt:1: invalid UTF-8 at column 2");
+    EXPECT_EQ(ErrorOf("א ~\n"), "t.txt:1: the letter code cannot carry '~' (U+007E) at column 3");
+}
+
+TEST(ArticleSource, TextOver65535BytesIsAnErrorAtTheRecordThatPassesIt) {
+    std::string line(999, 'A');
+    std::string source;
+    for (int i = 0; i < 70; ++i)
+        source += "@p ltr\n" + line + "\n";
+    // 65 records of 1,002 bytes fit with the ending byte (65,131); the 66th (line 131) passes.
+    EXPECT_EQ(ErrorOf(source),
+              "t.txt:131: the text passes 65,535 bytes here (66133 with this record): split the article");
+    std::string fits;
+    for (int i = 0; i < 65; ++i)
+        fits += "@p ltr\n" + line + "\n";
+    EXPECT_EQ(Compile(fits).size(), 65u * 1002 + 1);
+}
+
+TEST(ArticleSource, WriterGolden) {
+    std::vector<uint8_t> plain =
+        Compile("@heading כותרת\n@subheading משנה\n@p hang=2 join\nא. ראשון\n"
+                "@p hang=2 continue\nהמשך\n@rule 30%\n@p left ltr small\nKESTROVA 1.84\n"
+                "@p style=0x61\n\\x20#א\\\\ \n");
+    std::string out;
+    ArticleWriteNotes notes;
+    WriteArticleSource(plain.data(), plain.size(), 0, &out, &notes);
+    EXPECT_EQ(out,
+              "@heading כותרת\n\n@subheading משנה\n\n@p join hang=2\nא. ראשון\n\n@p hang=2 continue\nהמשך\n\n"
+              "@rule 30%\n\n@p left small ltr\nKESTROVA 1.84\n\n@p style=0x61\n\\x20#א\\\\\n");
+    EXPECT_EQ(notes.Records, 7u);
+    std::vector<uint8_t> again;
+    SourceError error;
+    ASSERT_TRUE(CompileArticleSource(out, "again", &again, &error));
+    EXPECT_EQ(again, plain);
+}
+
+TEST(ArticleSource, WriterWrapsLongBodiesAndRoundTripsOddSpacing) {
+    std::string body;
+    for (int i = 0; i < 60; ++i)
+        body += "אבגד  הו ";
+    std::vector<uint8_t> plain = Compile("@p ltr\n\\x20" + body + "\\x20\n");
+    std::string out;
+    ArticleWriteNotes notes;
+    WriteArticleSource(plain.data(), plain.size(), 0, &out, &notes);
+    EXPECT_GT(std::count(out.begin(), out.end(), '\n'), 4);
+    std::vector<uint8_t> again;
+    SourceError error;
+    ASSERT_TRUE(CompileArticleSource(out, "again", &again, &error));
+    EXPECT_EQ(again, plain);
+}
+
+TEST(IndexSource, SmallTreeBytes) {
+    std::vector<uint8_t> stream;
+    SourceError error;
+    ASSERT_TRUE(CompileIndexSource("# a part, open, with a closed section under it\n"
+                                   "heading open bold large : אב\n"
+                                   "  heading : ג\n"
+                                   "    lesson 3 : ד 2\n"
+                                   "  lesson 1 small : ה\n",
+                                   "index.txt", &stream, &error))
+        << FormatSourceError(error);
+    EXPECT_EQ(stream, Bytes({0x01, 0x80, 0xC0 | 0x0C, 1, 'b', 'a', 0, // heading 1, shown open, level 1
+                             0x02, 0x80, 0x81,        2, 'c', 0,      // heading 2 shown (parent open), closed
+                             0x03, 0x40, 0x01,        3, '2', ' ', 'd', 0, // lesson 3 hidden (parent closed)
+                             0x01, 0x40, 0x82,        2, 'e', 0,           // lesson 1 shown, small
+                             0,    0,    0,           0, 0}));
+    std::string out;
+    IndexWriteNotes notes;
+    WriteIndexSource(stream.data(), stream.size(), 0, &out, &notes);
+    EXPECT_EQ(out, "heading open large bold : אב\n  heading : ג\n    lesson 3 : ד 2\n  lesson 1 small : ה\n");
+}
+
+TEST(IndexSource, ErrorsNameFileAndLine) {
+    EXPECT_EQ(IndexErrorOf("heading : א\n  lesson 4 : ב\n"),
+              "index.txt:2: lesson number '4' is not an odd number from 1 to 249");
+    EXPECT_EQ(IndexErrorOf("lesson 251 : ב\n"),
+              "index.txt:1: lesson number '251' is not an odd number from 1 to 249");
+    EXPECT_EQ(IndexErrorOf("lesson 0 : ב\n"),
+              "index.txt:1: lesson number '0' is not an odd number from 1 to 249");
+    EXPECT_EQ(IndexErrorOf("heading א\n"), "index.txt:1: missing ':' before the text");
+    EXPECT_EQ(IndexErrorOf(" heading : א\n"), "index.txt:1: an odd indentation: two spaces for each level");
+    EXPECT_EQ(IndexErrorOf("chapter : א\n"),
+              "index.txt:1: unknown record 'chapter' (heading, lesson or label)");
+    EXPECT_EQ(IndexErrorOf("heading wide : א\n"), "index.txt:1: unknown option 'wide'");
+    EXPECT_EQ(IndexErrorOf("heading : \n"), "index.txt:1: the first record needs a text");
+    EXPECT_EQ(IndexErrorOf("heading attr=0 : א\n"), "index.txt:1: Attributes 0 would end the index here");
+    EXPECT_EQ(IndexErrorOf("heading : a\n"),
+              "index.txt:1: the letter code cannot carry 'a' (U+0061) at column 1 "
+              "(Latin small letters stand for Hebrew letters; use capitals)");
+    std::string big;
+    for (int i = 0; i < 70; ++i)
+        big += "lesson 1 : " + std::string(995, 'A') + "\n";
+    EXPECT_EQ(IndexErrorOf(big), "index.txt:66: the index passes 65,535 bytes here");
+}
+
+TEST(DisplayOrder, IsItsOwnInverse) {
+    std::mt19937 rng(7);
+    const uint8_t alphabet[] = {'a', 'b', ' ', '1',  '2', 'A', 'Z',  '.', ':',
+                                '-', '(', ')', 0x7E, '}', '<', 0xE9, '\''};
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<uint8_t> in(rng() % 24), once(in.size()), twice(in.size());
+        for (uint8_t& b : in)
+            b = alphabet[rng() % sizeof alphabet];
+        ReverseForDisplay(in.data(), in.size(), once.data());
+        ReverseForDisplay(once.data(), once.size(), twice.data());
+        ASSERT_EQ(twice, in);
+    }
+}
+
+// A content folder in a temporary directory, filled with a copy of one good text everywhere.
+struct ContentFolder {
+    std::filesystem::path Root;
+    explicit ContentFolder(const std::string& name) {
+        Root = std::filesystem::temp_directory_path() / ("kestrova-content-" + name);
+        std::filesystem::remove_all(Root);
+        std::filesystem::create_directories(Root / ContentTextsFolder);
+        for (int n = 1; n <= ContentTextCount; ++n)
+            Write(ContentTextPath(Root.string(), n), "@heading א\n");
+        Write((Root / ContentIndexFile).string(), "heading : א\n  lesson 1 : ב\n");
+    }
+    ~ContentFolder() { std::filesystem::remove_all(Root); }
+    static void Write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+};
+
+TEST(ContentCompiler, WritesEveryResourceOrNothing) {
+    ContentFolder good("good");
+    std::string errors;
+    std::filesystem::path out = good.Root / "out";
+    ASSERT_EQ(CompileContent(good.Root.string(), out.string(), &errors), ContentOk) << errors;
+    EXPECT_TRUE(std::filesystem::exists(out / ContentRcFile));
+    EXPECT_TRUE(std::filesystem::exists(out / ContentBinFolder / "1250.bin"));
+    EXPECT_TRUE(std::filesystem::exists(out / ContentBinFolder / "32767.bin"));
+
+    ContentFolder bad("bad");
+    std::filesystem::remove(ContentTextPath(bad.Root.string(), 17));
+    ContentFolder::Write(ContentTextPath(bad.Root.string(), 40), "@heading א\n@box\n");
+    ContentFolder::Write((bad.Root / ContentTextsFolder / "41.txt").string(), "א\n");
+    std::filesystem::path badOut = bad.Root / "out";
+    errors.clear();
+    EXPECT_EQ(CompileContent(bad.Root.string(), badOut.string(), &errors), ContentSourceError);
+    EXPECT_FALSE(std::filesystem::exists(badOut));
+    std::string texts = (bad.Root / ContentTextsFolder).string();
+    EXPECT_NE(errors.find(texts + "/41.txt: not a text: texts are named 001.txt to 250.txt\n"),
+              std::string::npos);
+    EXPECT_NE(errors.find(texts + "/017.txt: missing text 17"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(texts + "/040.txt:2: unknown directive '@box'"), std::string::npos) << errors;
+}
+
+} // namespace

@@ -1,0 +1,27 @@
+// ContentStats.h: sizes, compression ratios and construct totals over decoded texts, for the
+// dump tool's --stats and for the corpus tests (every construct of the text model must appear).
+// The caller owns the record and the buffers; nothing here allocates besides the report string.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct ContentStats {
+    unsigned Texts, Indexes;
+    size_t PlainBytes, ResourceBytes;
+    size_t SmallestText, LargestText;
+    unsigned TextsAbove50K;
+    // Article constructs, counted per record.
+    unsigned Records, Headings, SubHeadings, Rules, RulesInPixels, RulesInPercent, RulesWiderThanPane,
+        RulesEmpty, Reversed, LeftToRight, AlignRight, AlignCentre, AlignLeft, Small, Large, Bold,
+        ParagraphEnds, Indented, Hang[4], Continuations, Hyphens, FinalLetters, Braces;
+    // Index constructs.
+    unsigned IndexRecords, IndexHeadings, IndexLessons, IndexOpen, IndexShown, IndexMaxLevel;
+};
+
+// Adds one decoded text (index = false) or section index stream (index = true).
+void AddContentStats(ContentStats* s, int number, const uint8_t* plain, size_t plainLength,
+                     size_t resourceSize, bool index);
+// A table: one line per text added, then the totals.
+void WriteContentStats(const ContentStats& s, std::string* out);
