@@ -1,0 +1,167 @@
+// Pixels of the shapes and copies: Rectangle's exclusive edges, pens and brushes, lines, BitBlt and
+// StretchBlt (of the test resources' 1-bit bitmap), and clipping at the surface's edges.
+#include "GdiTestSupport.h"
+#include "platform/Surface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// The canvas as rows of characters: '.' white, '#' black, 'r' red, 'b' blue, '?' anything else.
+std::string Picture(HDC dc, int width, int height) {
+    std::string s;
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            COLORREF c = GetPixel(dc, x, y);
+            s += c == RGB(255, 255, 255) ? '.'
+                 : c == 0                ? '#'
+                 : c == RGB(255, 0, 0)   ? 'r'
+                 : c == RGB(0, 0, 255)   ? 'b'
+                                         : '?';
+        }
+        s += '\n';
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(GdiShapes, RectangleOutlinesWithThePenAndFillsWithTheBrush) {
+    TestCanvas canvas(7, 6);
+    HPEN red = CreatePen(PS_SOLID, 0, RGB(255, 0, 0));
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ oldPen = SelectObject(canvas.Dc, red);
+    HGDIOBJ oldBrush = SelectObject(canvas.Dc, blue);
+    EXPECT_TRUE(Rectangle(canvas.Dc, 1, 1, 6, 5)); // right and bottom exclusive
+    EXPECT_EQ(Picture(canvas.Dc, 7, 6), ".......\n"
+                                        ".rrrrr.\n"
+                                        ".rbbbr.\n"
+                                        ".rbbbr.\n"
+                                        ".rrrrr.\n"
+                                        ".......\n");
+    // Without a pen Win32 fills one pixel less to the right and at the bottom.
+    SelectObject(canvas.Dc, GetStockObject(NULL_PEN));
+    SelectObject(canvas.Dc, GetStockObject(BLACK_BRUSH));
+    EXPECT_TRUE(Rectangle(canvas.Dc, 0, 0, 3, 3));
+    EXPECT_EQ(Picture(canvas.Dc, 4, 3), "##..\n"
+                                        "##rr\n"
+                                        ".rbb\n");
+    SelectObject(canvas.Dc, oldPen);
+    SelectObject(canvas.Dc, oldBrush);
+    DeleteObject(red);
+    DeleteObject(blue);
+}
+
+TEST(GdiShapes, AOnePixelHighRuleAndReversedCorners) {
+    // The pane's rule: the stock black brush and the black pen, one pixel high.
+    TestCanvas canvas(8, 4);
+    HGDIOBJ old = SelectObject(canvas.Dc, GetStockObject(BLACK_BRUSH));
+    Rectangle(canvas.Dc, 1, 2, 7, 3);
+    EXPECT_EQ(Picture(canvas.Dc, 8, 4), "........\n"
+                                        "........\n"
+                                        ".######.\n"
+                                        "........\n");
+    // Corners given in reverse order draw the same rectangle.
+    TestCanvas other(8, 4);
+    SelectObject(other.Dc, GetStockObject(BLACK_BRUSH));
+    Rectangle(other.Dc, 7, 3, 1, 2);
+    EXPECT_EQ(Picture(other.Dc, 8, 4), Picture(canvas.Dc, 8, 4));
+    SelectObject(canvas.Dc, old);
+    SelectObject(other.Dc, GetStockObject(WHITE_BRUSH));
+}
+
+TEST(GdiShapes, FillRectWithStockBrushesAndClipping) {
+    TestCanvas canvas(4, 3);
+    RECT all{-100, -100, 100, 100}; // larger than the surface: clipped, not refused
+    EXPECT_EQ(FillRect(canvas.Dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 1);
+    EXPECT_EQ(GetPixel(canvas.Dc, 3, 2), RGB(0, 0, 0));
+    RECT part{1, 1, 3, 2};
+    FillRect(canvas.Dc, &part, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(canvas.Dc, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(Picture(canvas.Dc, 4, 3), "####\n"
+                                        "#..#\n"
+                                        "####\n");
+    FillRect(canvas.Dc, &part, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    EXPECT_EQ(GetPixel(canvas.Dc, 1, 1), RGB(128, 128, 128));
+    EXPECT_EQ(GetPixel(canvas.Dc, 4, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(canvas.Dc, -1, 0), CLR_INVALID);
+    RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(FillRect(canvas.Dc, &huge, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))), 1);
+    EXPECT_EQ(GetPixel(canvas.Dc, 0, 0), RGB(255, 255, 255));
+}
+
+TEST(GdiShapes, LinesLeaveTheirLastPointOut) {
+    TestCanvas canvas(5, 3);
+    POINT previous{};
+    MoveToEx(canvas.Dc, 0, 1, nullptr);
+    EXPECT_TRUE(LineTo(canvas.Dc, 4, 1));
+    MoveToEx(canvas.Dc, 2, 0, &previous);
+    EXPECT_EQ(previous.x, 4);
+    LineTo(canvas.Dc, 2, 3);
+    EXPECT_EQ(Picture(canvas.Dc, 5, 3), "..#..\n"
+                                        "####.\n"
+                                        "..#..\n");
+}
+
+TEST(GdiShapes, StretchBltOfTheOneBitResourceBitmap) {
+    HBITMAP box = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(201));
+    ASSERT_NE(box, nullptr);
+    BITMAP info{};
+    GetObjectW(box, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 9);
+    EXPECT_EQ(info.bmHeight, 9);
+    TestCanvas canvas(20, 20);
+    HDC memory = CreateCompatibleDC(canvas.Dc);
+    HGDIOBJ old = SelectObject(memory, box);
+    // 9 x 9 to 9 x 9, as the section tree draws its boxes.
+    EXPECT_TRUE(StretchBlt(canvas.Dc, 2, 3, 9, 9, memory, 0, 0, 9, 9, SRCCOPY));
+    for (int y = 0; y < 9; y++)
+        for (int x = 0; x < 9; x++)
+            EXPECT_EQ(GetPixel(canvas.Dc, 2 + x, 3 + y), GetPixel(memory, x, y));
+    // The test picture: a black grid of four white 3 x 3 cells.
+    EXPECT_EQ(Picture(memory, 9, 9), "#########\n"
+                                     "#...#...#\n"
+                                     "#...#...#\n"
+                                     "#...#...#\n"
+                                     "#########\n"
+                                     "#...#...#\n"
+                                     "#...#...#\n"
+                                     "#...#...#\n"
+                                     "#########\n");
+    // Doubled: every source pixel becomes a 2 x 2 block.
+    EXPECT_TRUE(StretchBlt(canvas.Dc, 0, 0, 18, 18, memory, 0, 0, 9, 9, SRCCOPY));
+    for (int y = 0; y < 18; y++)
+        for (int x = 0; x < 18; x++)
+            EXPECT_EQ(GetPixel(canvas.Dc, x, y), GetPixel(memory, x / 2, y / 2));
+    // Only SRCCOPY is drawn; other operations are refused and draw nothing.
+    EXPECT_FALSE(StretchBlt(canvas.Dc, 0, 0, 9, 9, memory, 0, 0, 9, 9, 0x00EE0086));
+    EXPECT_FALSE(BitBlt(canvas.Dc, 0, 0, 9, 9, nullptr, 0, 0, SRCCOPY));
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(box);
+}
+
+TEST(GdiShapes, BitBltClipsAndCopiesWithinOneSurface) {
+    TestCanvas canvas(6, 2);
+    SetPixel(canvas.Dc, 0, 0, RGB(255, 0, 0));
+    SetPixel(canvas.Dc, 1, 0, RGB(0, 0, 255));
+    // Overlapping copy to the right, as scrolling does.
+    EXPECT_TRUE(BitBlt(canvas.Dc, 1, 0, 4, 1, canvas.Dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(Picture(canvas.Dc, 6, 1), "rrb...\n");
+    // Partly outside both surfaces: the overlap is copied, nothing else.
+    EXPECT_TRUE(BitBlt(canvas.Dc, -1, 1, 100, 100, canvas.Dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(Picture(canvas.Dc, 6, 2), "rrb...\nrb....\n");
+    EXPECT_TRUE(BitBlt(canvas.Dc, INT32_MAX, INT32_MIN, INT32_MAX, 5, canvas.Dc, INT32_MIN, 0, SRCCOPY));
+    // A mirrored stretch (negative width, from the corner it includes) reverses the row.
+    EXPECT_TRUE(StretchBlt(canvas.Dc, 5, 0, -6, 1, canvas.Dc, 0, 1, 6, 1, SRCCOPY));
+    EXPECT_EQ(Picture(canvas.Dc, 6, 1), "....br\n");
+}
+
+TEST(GdiShapes, LoadBitmapRefusesWhatIsNotThere) {
+    EXPECT_EQ(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(999)), nullptr);
+    EXPECT_EQ(LoadBitmapW(GetModuleHandleW(nullptr), nullptr), nullptr);
+    // An RCDATA resource is not a bitmap even under a bitmap's id.
+    EXPECT_EQ(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1001)), nullptr);
+}
