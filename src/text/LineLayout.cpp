@@ -1,11 +1,13 @@
 // LineLayout.cpp: breaks a pane's ArticleText into display lines for the pane's width and fonts.
 // The pane owns the line table it fills (grown here in steps of LineTableGrowth) and, with
-// take-ownership set, the text; a reversed-storage record is worked on in a copy that lives for
-// that record only.
+// take-ownership set, the text; a reversed-storage record is worked on in a reversed copy, kept in
+// one scratch block that grows to the longest such record and is freed when the layout ends.
 //
 // Each line is measured over the bytes that can fit on it rather than over the rest of its record:
-// widths are sums of per-character advances, so the fit of a prefix equals the fit of the whole as
-// long as the prefix is not used up. LayoutTextReference keeps the whole-remainder measure.
+// extents are sums of whole-pixel advances, so a table of each byte's advance in the current font
+// (StyleAdvances) gives MeasureFit's fit and width while reading only up to the first byte that
+// overflows. LayoutTextReference keeps the whole-remainder measure through MeasureFit.
+
 #include "text/TextPane.h"
 
 #include "store/ArticleText.h"
@@ -25,15 +27,20 @@ struct Layout {
     int LineHeight;
     int MaxCharWidth;
     int AveCharWidth;
-    int Indent; // running indentation, hanging column included
+    const int32_t* Advances; // the current font's, when the measure uses them
+    int Indent;              // running indentation, hanging column included
     uint8_t PreviousParam;
-    int Index;  // next entry
-    int Blanks; // blank lines after paragraph ends
+    int Index;        // next entry
+    int Blanks;       // blank lines after paragraph ends
+    uint8_t* Scratch; // the reversed copy of a record
+    int ScratchCapacity;
 };
 
 enum RecordResult { RecordDone, RecordTableFull, RecordOutOfMemory };
 
 void ReadFontMetrics(Layout* layout) {
+    layout->Advances =
+        layout->WholeRemainder ? nullptr : StyleAdvances(layout->Pane, layout->Style & StyleKeyMask);
     TEXTMETRICW metrics;
     std::memset(&metrics, 0, sizeof metrics);
     GetTextMetricsW(layout->Pane->DC, &metrics);
@@ -42,10 +49,11 @@ void ReadFontMetrics(Layout* layout) {
     layout->AveCharWidth = metrics.tmAveCharWidth;
 }
 
-// How many of count bytes fit in *width pixels, and their width: MeasureFit over a prefix that
-// doubles until the fit ends inside it (or it holds every byte), so the work follows the line.
+// How many of count bytes fit in *width pixels, and their width. Without an advance table (a font
+// that could not be made) MeasureFit runs over a prefix that doubles until the fit ends inside it.
 void MeasureLine(const Layout* layout, const uint8_t* bytes, int* width, int* count) {
     if (layout->WholeRemainder) return MeasureFit(layout->Pane->DC, bytes, width, count);
+    if (layout->Advances) return MeasureFitAdvances(layout->Advances, bytes, width, count);
     const int limit = *width;
     const int total = *count;
     int chunk = 2 * limit / std::max(1, layout->AveCharWidth) + 16;
@@ -117,8 +125,16 @@ void BreakLine(const Layout* layout, const uint8_t* p, int* avail, int* cnt, boo
     if (p[*cnt] != 0 && p[*cnt] != WordSpace) {
         for (int m = *cnt - 1; m >= 1; --m) {
             if (p[m] != WordSpace && p[m] != WordHyphen) continue;
-            *cnt = p[m] == WordHyphen ? m + 1 : m;
-            MeasureFit(layout->Pane->DC, p, avail, cnt);
+            const int kept = p[m] == WordHyphen ? m + 1 : m;
+            if (layout->Advances) {
+                // The width of the shorter run is the fit's width less the bytes given back.
+                for (int k = kept; k < *cnt; ++k)
+                    *avail -= layout->Advances[p[k]];
+                *cnt = kept;
+            } else {
+                *cnt = kept;
+                MeasureLine(layout, p, avail, cnt);
+            }
             break;
         }
     }
@@ -127,7 +143,7 @@ void BreakLine(const Layout* layout, const uint8_t* p, int* avail, int* cnt, boo
         // the line takes one byte anyway and reports that byte's own width.
         *cnt = 1;
         *avail = INT32_MAX;
-        MeasureFit(layout->Pane->DC, p, avail, cnt);
+        MeasureLine(layout, p, avail, cnt);
         *cnt = 1;
     }
 }
@@ -185,6 +201,19 @@ RecordResult LayoutLines(Layout* layout, uint8_t style, const uint8_t* s, int le
     return RecordDone;
 }
 
+// to[k] = from[length - 1 - k], eight bytes at a time.
+void ReverseBytes(uint8_t* to, const uint8_t* from, int length) {
+    int k = 0;
+    for (; k + 8 <= length; k += 8) {
+        uint64_t block;
+        std::memcpy(&block, from + length - k - 8, 8);
+        block = __builtin_bswap64(block);
+        std::memcpy(to + k, &block, 8);
+    }
+    for (; k < length; ++k)
+        to[k] = from[length - 1 - k];
+}
+
 RecordResult LayoutRecord(Layout* layout, const TextRecord& record) {
     TextPane* pane = layout->Pane;
     unsigned h = HangClassOf(record.Param);
@@ -202,11 +231,12 @@ RecordResult LayoutRecord(Layout* layout, const TextRecord& record) {
     layout->PreviousParam = record.Param;
     if (IsSeparatorStyle(record.Style))
         return LayoutRule(layout, record.Style, record.Param, record.StringOffset);
-    if ((record.Style ^ layout->Style) & StyleKeyMask) {
+    const bool newFont = (record.Style ^ layout->Style) & StyleKeyMask;
+    layout->Style = record.Style;
+    if (newFont) {
         SelectPaneFont(pane, record.Style);
         ReadFontMetrics(layout);
     }
-    layout->Style = record.Style;
     int f = 0;
     if (h != 0) {
         layout->Indent &= ParamIndentMask;
@@ -215,16 +245,19 @@ RecordResult LayoutRecord(Layout* layout, const TextRecord& record) {
     const int length = int(record.StringLength);
     uint8_t* copy = nullptr;
     if (record.Style & StyleReversed) {
-        copy = static_cast<uint8_t*>(std::malloc(size_t(length) + 1));
-        if (!copy) return RecordOutOfMemory;
-        for (int k = 0; k < length; ++k)
-            copy[k] = s[length - 1 - k];
+        if (length + 1 > layout->ScratchCapacity) {
+            uint8_t* grown = static_cast<uint8_t*>(std::malloc(size_t(length) + 1));
+            if (!grown) return RecordOutOfMemory;
+            std::free(layout->Scratch);
+            layout->Scratch = grown;
+            layout->ScratchCapacity = length + 1;
+        }
+        copy = layout->Scratch;
+        ReverseBytes(copy, s, length);
         copy[length] = 0;
     }
     if (layout->Indent >= pane->Width || layout->Indent < 0) layout->Indent = 0;
-    RecordResult result = LayoutLines(layout, record.Style, s, length, copy ? copy : s, f);
-    std::free(copy);
-    return result;
+    return LayoutLines(layout, record.Style, s, length, copy ? copy : s, f);
 }
 
 // The bytes of text up to its ending Style: the walk trusts terminators as the padding allows, and
@@ -273,6 +306,7 @@ int LayoutRecords(TextPane* pane, uint8_t* text, bool wholeRemainder) {
     RecordResult result = RecordDone;
     while (result == RecordDone && NextTextRecord(&cursor, &record))
         result = LayoutRecord(&layout, record);
+    std::free(layout.Scratch);
     return Finish(&layout, result, previousFont);
 }
 

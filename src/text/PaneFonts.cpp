@@ -36,6 +36,38 @@ void CreateStyleFont(TextPane* pane, FontCacheEntry* entry, uint8_t key) {
     logFont.lfHeight = StyleFontHeight(pane->PaneFont.FontSize, key);
     logFont.lfWeight = StyleFontWeight(key);
     entry->Font = CreateFontIndirectW(&logFont);
+    std::free(entry->Advances); // they were the old font's
+    entry->Advances = nullptr;
+}
+
+const int32_t* StyleAdvances(TextPane* pane, uint8_t key) {
+    FontCacheEntry* entry = pane->FontCache;
+    while (entry && entry->Key != key)
+        entry = entry->Next;
+    if (!entry || !entry->Font) return nullptr;
+    const int base = ReaderState.FontSpec.FontAsciiBase;
+    if (entry->Advances && entry->AdvancesBase == base) return entry->Advances;
+    if (!entry->Advances)
+        entry->Advances = static_cast<int32_t*>(std::malloc(LetterCodeValues * sizeof(int32_t)));
+    if (!entry->Advances) return nullptr;
+    // One extent query over every byte value gives each one's advance as a difference of the
+    // running extents. The characters are the unmirrored ones, as MeasureFit measures.
+    WCHAR chars[LetterCodeValues - 1];
+    INT extents[LetterCodeValues - 1];
+    for (int b = 1; b < LetterCodeValues; ++b)
+        chars[b - 1] = LetterCodeToChar(uint8_t(b), base);
+    INT fit = 0;
+    SIZE size = {0, 0};
+    if (!GetTextExtentExPointW(pane->DC, chars, LetterCodeValues - 1, 0, &fit, extents, &size)) {
+        std::free(entry->Advances);
+        entry->Advances = nullptr;
+        return nullptr;
+    }
+    entry->Advances[0] = 0;
+    for (int b = 1; b < LetterCodeValues; ++b)
+        entry->Advances[b] = extents[b - 1] - (b > 1 ? extents[b - 2] : 0);
+    entry->AdvancesBase = base;
+    return entry->Advances;
 }
 
 HFONT AddStyleFont(TextPane* pane, uint8_t key) {
@@ -80,6 +112,8 @@ int SetPaneFont(TextPane* pane, const FontSpec* spec) {
     for (FontCacheEntry* entry = pane->FontCache; entry; entry = entry->Next) {
         if (entry->Font) DeleteObject(entry->Font);
         entry->Font = nullptr;
+        std::free(entry->Advances);
+        entry->Advances = nullptr;
     }
     if (!spec) return 0;
     pane->PaneFont = *spec;

@@ -101,3 +101,28 @@ void MeasureFit(HDC dc, const uint8_t* bytes, int* width, int* count) {
     *width = size.cx;
     ReaderState.Flags = savedFlags;
 }
+
+void MeasureFitAdvances(const int32_t* advances, const uint8_t* bytes, int* width, int* count) {
+    const int limit = *width > 0 ? *width : 0;
+    const int n = *count;
+    int x = 0, fit = 0;
+    // Advances are whole pixels and never negative: the fit ends at the first byte that overflows.
+    // Blocks of eight whose sum still fits are taken whole (their loads do not wait on each other);
+    // the block that overflows is then walked byte by byte.
+    constexpr int Block = 8;
+    while (fit + Block <= n) {
+        int sum = 0;
+        bool zero = false;
+        for (int k = 0; k < Block; ++k) {
+            zero |= bytes[fit + k] == 0;
+            sum += advances[bytes[fit + k]];
+        }
+        if (zero || x + sum > limit) break;
+        x += sum;
+        fit += Block;
+    }
+    while (fit < n && bytes[fit] != 0 && x + advances[bytes[fit]] <= limit)
+        x += advances[bytes[fit++]];
+    *count = fit;
+    *width = x;
+}

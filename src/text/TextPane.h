@@ -20,7 +20,12 @@ struct FontCacheEntry {
     FontCacheEntry* Next;
     HFONT Font;  // null after the pane's fonts were released or when creation failed
     uint8_t Key; // a record's Style & StyleKeyMask
+    // The layout's measure: the advance of each letter-code byte in Font, drawn with alef at
+    // AdvancesBase. Made on first use, freed with the font (null until then).
+    int32_t* Advances;
+    int32_t AdvancesBase;
 };
+constexpr int LetterCodeValues = 256;
 
 // One display line that holds a run (or a rule). An entry whose Style is 0 ends the table.
 struct LineEntry {
@@ -133,6 +138,12 @@ bool DisplayIsReversed();
 // On entry *width is the limit and *count the bytes to consider; on return the bytes of those that
 // fit and their width. Always measures the unreversed order.
 void MeasureFit(HDC dc, const uint8_t* bytes, int* width, int* count);
+// The advances of the style key's font for the current FontAsciiBase, made once per font (null when
+// the key has no font or the table cannot be made). The key's font must be the one selected.
+const int32_t* StyleAdvances(TextPane* pane, uint8_t key);
+// MeasureFit's result from an advance table: the same fit and width, in time proportional to the
+// bytes that fit.
+void MeasureFitAdvances(const int32_t* advances, const uint8_t* bytes, int* width, int* count);
 
 // Layout and scroll positions (LineLayout.cpp).
 TextPane* CreatePane(HDC dc, const RECT* rect, const FontSpec* spec, uint16_t capacity);

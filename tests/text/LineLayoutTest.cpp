@@ -77,7 +77,8 @@ TEST_F(LineLayout, RulesByParamAndAlignment) {
 }
 
 TEST_F(LineLayout, BreaksAtSpacesAndHyphens) {
-    const std::string text = "abc def-ghi jkl mno pqr stu vwx yz{ abc def ghi jklmn opq-rstu vwxyz abc defg hijk lmnop";
+    const std::string text =
+        "abc def-ghi jkl mno pqr stu vwx yz{ abc def ghi jklmn opq-rstu vwxyz abc defg hijk lmnop";
     ASSERT_EQ(Layout({{0x01, 0, text}}), LayoutOk);
     ASSERT_GT(Pane->LineCount, 2);
     std::string joined;

@@ -71,7 +71,7 @@ TEST_F(PaneRendering, StartsBelowABlankTopLineAndStopsAtTheBottom) {
     EXPECT_FALSE(HasInk(100, 100 + h));
     EXPECT_TRUE(HasInk(100 + h, 100 + 2 * h));     // "def"
     EXPECT_TRUE(HasInk(100 + 3 * h, 100 + 4 * h)); // "ghi" after def's blank line
-    EXPECT_EQ(Pane->PaintedLines, 2 + 1); // def, its blank line, ghi
+    EXPECT_EQ(Pane->PaintedLines, 2 + 1);          // def, its blank line, ghi
 
     // A pane two and a half lines tall draws two lines; the third does not fit and is not drawn.
     Pane->TopLine = 2;
