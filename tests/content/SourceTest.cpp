@@ -63,9 +63,20 @@ TEST(ArticleSource, EachConstructBecomesItsBytes) {
               Bytes({0xA1, 0, 0x6B, 0x6E, 0x70, 0x74, 0x76, 0x7E, 0x01, '\\', 0xE9, 0, 0}));
 }
 
+// The example of docs/CONTENT.md, byte for byte.
+TEST(ArticleSource, DocumentedExample) {
+    EXPECT_EQ(
+        Compile("@heading אב\n@subheading ג\n@p centre small bold join indent=5 hang=2\nא (ב) 12\n"
+                "@p hang=2 continue\nד\n@rule 40%\n@p left ltr\nAB\n"),
+        Bytes({0xDC, 0,   'b', 'a',  0,    0xD1, 0,   'c', 0,    0x5A, 0x85, '1',  '2', ' ', '(', 'b', ')',
+               ' ',  'a', 0,   0xB1, 0x80, ' ',  'd', 0,   0xC7, 0xB4, 0,    0x81, 0,   'A', 'B', 0,   0}));
+}
+
 TEST(ArticleSource, NumbersAndBracketsReadRightInReversedStorage) {
     // Reading order "(א) 12": stored so that drawing left to right shows "12 (א)" reading leftwards.
     EXPECT_EQ(Compile("(א) 12\n"), Bytes({StyleDefaultParagraph, 0, '1', '2', ' ', '(', 'a', ')', 0, 0}));
+    EXPECT_EQ(Compile("א PAGE DOWN ב\n"), Bytes({StyleDefaultParagraph, 0, 'b', ' ', 'P', 'A', 'G', 'E', ' ',
+                                                 'D', 'O', 'W', 'N', ' ', 'a', 0, 0}));
     EXPECT_EQ(Compile("א 1:12 CTRL+C ב\n"), Bytes({StyleDefaultParagraph, 0, 'b', ' ', 'C', 'T', 'R', 'L',
                                                    '+', 'C', ' ', '1', ':', '1', '2', ' ', 'a', 0, 0}));
 }

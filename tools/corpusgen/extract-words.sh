@@ -4,7 +4,9 @@
 # regenerate the committed list; the build never runs it.
 # Keeps words of two to six Hebrew letters (alef to tav, no other characters) that begin at least
 # 20 other entries of the dictionary: those are stems, not inflected forms, so the text reads like
-# a list of plain words. Every n-th stem of the sorted list is taken, so the choice spreads over
+# a list of plain words. A stem is a prefix and so ends in a letter's regular form; as a word of
+# its own its last kaf, mem, nun, pe or tsadi takes the final form, and it is kept when that word
+# is in the dictionary. Every n-th stem of the sorted list is taken, so the choice spreads over
 # the whole alphabet, and the result is sorted. Perl comes with every Debian system.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -16,10 +18,15 @@ tail -n +2 "$dic" | cut -d/ -f1 | grep -P '^[\x{05D0}-\x{05EA}]{2,9}$' | sort -u
     perl -CSD -ne 'chomp; $known{$_} = 1; push @all, $_;
         END {
             for $w (@all) {
-                for $n (2 .. 6) { last if $n >= length($w); $p = substr($w, 0, $n); $begins{$p}++ if $known{$p}; }
+                for $n (2 .. 6) { last if $n >= length($w); $begins{substr($w, 0, $n)}++; }
             }
-            for $p (sort keys %begins) { print "$p\n" if $begins{$p} >= 20; }
-        }' >"$out.stems"
+            for $p (sort keys %begins) {
+                next if $begins{$p} < 20;
+                $p =~ s/\x{05DB}$/\x{05DA}/; $p =~ s/\x{05DE}$/\x{05DD}/; $p =~ s/\x{05E0}$/\x{05DF}/;
+                $p =~ s/\x{05E4}$/\x{05E3}/; $p =~ s/\x{05E6}$/\x{05E5}/;
+                print "$p\n" if $known{$p};
+            }
+        }' | sort -u >"$out.stems"
 total=$(wc -l <"$out.stems")
 step=$(( total / count )); [ "$step" -ge 1 ] || step=1
 awk -v step="$step" -v count="$count" 'NR % step == 0 && taken < count { print; taken++ }' "$out.stems" | sort -u >"$out"
