@@ -112,16 +112,14 @@ void SurfaceBlendCoverage(Surface* surface, const RECT& clip, int x, int y, cons
         const uint8_t* src = coverage + size_t(row - y) * size_t(pitch) + (area.left - x);
         uint32_t* dst = surface->Pixels + size_t(row) * size_t(surface->Stride);
         for (LONG col = area.left; col < area.right; col++, src++) {
+            // Over the plain background (nearly every pixel of a glyph's box) one lookup serves
+            // every coverage, 0 and 255 included; elsewhere blend with what is there.
+            uint32_t d = dst[col];
             uint8_t c = *src;
-            if (c == 0) continue;
-            if (c == 255) {
-                dst[col] = foreground;
-            } else if (dst[col] == background) {
+            if (d == background)
                 dst[col] = table->Pixels[c];
-            } else {
-                // Another background here (an earlier glyph's edge, or a picture): blend directly.
-                dst[col] = BlendPixel(dst[col], foreground, c);
-            }
+            else if (c != 0)
+                dst[col] = c == 255 ? foreground : BlendPixel(d, foreground, c);
         }
     }
 }
