@@ -66,10 +66,11 @@ void CopyRect(GdiDC* dest, int x, int y, int width, int height, GdiDC* src, int 
 // the destination pixels inside the DC's bounds are visited.
 void StretchRect(GdiDC* dest, int x, int y, int w, int h, GdiDC* src, int sx, int sy, int sw, int sh) {
     bool mirrorX = false, mirrorY = false;
-    if (w < 0) x += w, w = -w, mirrorX = !mirrorX;
-    if (h < 0) y += h, h = -h, mirrorY = !mirrorY;
-    if (sw < 0) sx += sw, sw = -sw, mirrorX = !mirrorX;
-    if (sh < 0) sy += sh, sh = -sh, mirrorY = !mirrorY;
+    // A negative extent runs back from the given corner, which it includes: (x + w, x].
+    if (w < 0) x += w + 1, w = -w, mirrorX = !mirrorX;
+    if (h < 0) y += h + 1, h = -h, mirrorY = !mirrorY;
+    if (sw < 0) sx += sw + 1, sw = -sw, mirrorX = !mirrorX;
+    if (sh < 0) sy += sh + 1, sh = -sh, mirrorY = !mirrorY;
     if (w == 0 || h == 0 || sw == 0 || sh == 0) return;
     RECT area{x + dest->Origin.x, y + dest->Origin.y, x + dest->Origin.x + w, y + dest->Origin.y + h};
     if (!RectIntersect(area, dest->Bounds, &area)) return;
