@@ -14,9 +14,9 @@ constexpr unsigned ArticleHeaderLength = 10;
 
 enum CompressResult {
     CompressOk = 0,
-    CompressEmpty = 1,            // no plain bytes: the format cannot say "empty"
-    CompressTooLarge = 2,         // more than MaxPlainLength plain bytes
-    CompressTokensTooLarge = 3,   // the token stream would pass MaxCompressedLength
+    CompressEmpty = 1,          // no plain bytes: the format cannot say "empty"
+    CompressTooLarge = 2,       // more than MaxPlainLength plain bytes
+    CompressTokensTooLarge = 3, // the token stream would pass MaxCompressedLength
 };
 
 // Appends the tokens for plain[0, length) to tokens.
@@ -25,3 +25,7 @@ CompressResult CompressTokens(const uint8_t* plain, size_t length, std::vector<u
 // (all big-endian) and the tokens. resource is replaced.
 CompressResult BuildArticleResource(const uint8_t* plain, size_t length, std::vector<uint8_t>* resource);
 const char* CompressResultMessage(CompressResult result);
+
+// The comparison baseline for the benchmarks and tests only (the tools use CompressTokens): the
+// usual greedy longest-match compressor for the same format. Same results and errors.
+CompressResult CompressTokensGreedy(const uint8_t* plain, size_t length, std::vector<uint8_t>* tokens);
