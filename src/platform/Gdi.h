@@ -14,6 +14,7 @@ enum class GdiKind : uint8_t { DC, Bitmap, Pen, Brush, Font };
 struct GdiObject {
     GdiKind Kind;
     bool Stock;
+    int Selections; // DCs it is selected into: DeleteObject refuses while any
 };
 
 struct GdiPen : GdiObject {

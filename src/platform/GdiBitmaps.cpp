@@ -14,7 +14,7 @@ namespace {
 HBITMAP RegisterBitmap(const Surface& pixels, WORD bitsPixel, bool stock) {
     auto* bitmap = new (std::nothrow) GdiBitmap{};
     if (bitmap == nullptr) return nullptr;
-    *bitmap = GdiBitmap{{GdiKind::Bitmap, stock}, pixels, bitsPixel, nullptr};
+    *bitmap = GdiBitmap{{GdiKind::Bitmap, stock, 0}, pixels, bitsPixel, nullptr};
     HBITMAP handle = static_cast<HBITMAP>(GdiRegister(bitmap));
     if (handle == nullptr) delete bitmap;
     return handle;

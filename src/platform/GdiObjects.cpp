@@ -42,14 +42,14 @@ constexpr LONG DefaultGuiFontHeight = -13;
 HGDIOBJ NewStockPen(int style, COLORREF colour) {
     auto* pen = new (std::nothrow) GdiPen{};
     if (pen == nullptr) return nullptr;
-    *pen = GdiPen{{GdiKind::Pen, true}, style, 0, colour};
+    *pen = GdiPen{{GdiKind::Pen, true, 0}, style, 0, colour};
     return GdiRegister(pen);
 }
 
 HGDIOBJ NewStockBrush(bool hollow, COLORREF colour) {
     auto* brush = new (std::nothrow) GdiBrush{};
     if (brush == nullptr) return nullptr;
-    *brush = GdiBrush{{GdiKind::Brush, true}, hollow, colour};
+    *brush = GdiBrush{{GdiKind::Brush, true, 0}, hollow, colour};
     return GdiRegister(brush);
 }
 
@@ -91,11 +91,19 @@ HGDIOBJ MakeStock(int index) {
 // Wider pens are drawn this wide: no screen is wider.
 constexpr int MaxPenWidth = 4096;
 
+// Counts a selection made or ended, for DeleteObject's refusal of selected objects.
+void CountSelection(HGDIOBJ handle, int change) {
+    GdiObject* o = GdiLookup(handle);
+    if (o != nullptr) o->Selections += change;
+}
+
 // Puts obj into slot *slot of the DC and returns what was there.
 template <typename H>
 HGDIOBJ Swap(H* slot, HGDIOBJ obj) {
     HGDIOBJ previous = *slot;
     *slot = static_cast<H>(obj);
+    CountSelection(previous, -1);
+    CountSelection(obj, +1);
     return previous;
 }
 
@@ -110,16 +118,6 @@ HGDIOBJ SelectBitmap(GdiDC* dc, HDC handle, HGDIOBJ object, GdiBitmap* bitmap) {
     return Swap(&dc->Bitmap, object);
 }
 
-bool IsSelectedSomewhere(HGDIOBJ handle) {
-    for (const HandleSlot& slot : Handles().Slots) {
-        if (slot.Object == nullptr || slot.Object->Kind != GdiKind::DC) continue;
-        auto* dc = static_cast<GdiDC*>(slot.Object);
-        if (dc->Pen == handle || dc->Brush == handle || dc->Font == handle || dc->Bitmap == handle)
-            return true;
-    }
-    return false;
-}
-
 GdiDC* NewDC(Surface* target, POINT origin, RECT bounds, HBITMAP bitmap) {
     auto* dc = new (std::nothrow) GdiDC{};
     if (dc == nullptr) return nullptr;
@@ -131,6 +129,8 @@ GdiDC* NewDC(Surface* target, POINT origin, RECT bounds, HBITMAP bitmap) {
     dc->Pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
     dc->Brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     dc->Font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    for (HGDIOBJ selected : {HGDIOBJ(dc->Pen), HGDIOBJ(dc->Brush), HGDIOBJ(dc->Font), HGDIOBJ(bitmap)})
+        CountSelection(selected, +1);
     dc->TextColour = RGB(0, 0, 0);
     dc->BkColour = RGB(255, 255, 255);
     dc->BkMode = OPAQUE;
@@ -235,6 +235,8 @@ BOOL DeleteDC(HDC handle) {
     if (dc == nullptr) return FALSE;
     GdiBitmap* bitmap = GdiLookupBitmap(dc->Bitmap);
     if (bitmap && !bitmap->Stock) bitmap->SelectedInto = nullptr;
+    for (HGDIOBJ selected : {HGDIOBJ(dc->Pen), HGDIOBJ(dc->Brush), HGDIOBJ(dc->Font), HGDIOBJ(dc->Bitmap)})
+        CountSelection(selected, -1);
     GdiUnregister(handle);
     delete dc;
     return TRUE;
@@ -262,7 +264,7 @@ BOOL DeleteObject(HGDIOBJ handle) {
     GdiObject* o = GdiLookup(handle);
     if (o == nullptr || o->Kind == GdiKind::DC) return FALSE;
     if (o->Stock) return TRUE;
-    if (IsSelectedSomewhere(handle)) return FALSE;
+    if (o->Selections > 0) return FALSE;
     GdiUnregister(handle);
     switch (o->Kind) {
     case GdiKind::Bitmap: {
@@ -310,7 +312,7 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
     if (style < PS_SOLID || style > PS_NULL) return nullptr;
     auto* pen = new (std::nothrow) GdiPen{};
     if (pen == nullptr) return nullptr;
-    *pen = GdiPen{{GdiKind::Pen, false},
+    *pen = GdiPen{{GdiKind::Pen, false, 0},
                   style,
                   width < 0 ? 0 : (width > MaxPenWidth ? MaxPenWidth : width),
                   colour & 0x00FFFFFF};
@@ -322,7 +324,7 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
 HBRUSH CreateSolidBrush(COLORREF colour) {
     auto* brush = new (std::nothrow) GdiBrush{};
     if (brush == nullptr) return nullptr;
-    *brush = GdiBrush{{GdiKind::Brush, false}, false, colour & 0x00FFFFFF};
+    *brush = GdiBrush{{GdiKind::Brush, false, 0}, false, colour & 0x00FFFFFF};
     HBRUSH handle = static_cast<HBRUSH>(GdiRegister(brush));
     if (handle == nullptr) delete brush;
     return handle;
@@ -334,7 +336,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* logFont) {
     if (instance == nullptr) return nullptr;
     auto* font = new (std::nothrow) GdiFont{};
     if (font == nullptr) return nullptr;
-    *font = GdiFont{{GdiKind::Font, false}, *logFont, instance};
+    *font = GdiFont{{GdiKind::Font, false, 0}, *logFont, instance};
     font->Log.lfFaceName[LF_FACESIZE - 1] = 0;
     HFONT handle = static_cast<HFONT>(GdiRegister(font));
     if (handle == nullptr) delete font;
