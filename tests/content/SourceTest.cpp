@@ -121,14 +121,15 @@ TEST(ArticleSource, WriterGolden) {
     std::vector<uint8_t> plain =
         Compile("@heading כותרת\n@subheading משנה\n@p hang=2 join\nא. ראשון\n"
                 "@p hang=2 continue\nהמשך\n@rule 30%\n@p left ltr small\nKESTROVA 1.84\n"
-                "@p style=0x61\n\\x20#א\\\\ \n");
+                "@p style=0x61\n\\x20#א\\\\ \n@p centre\nמרכז\n");
     std::string out;
     ArticleWriteNotes notes;
     WriteArticleSource(plain.data(), plain.size(), 0, &out, &notes);
-    EXPECT_EQ(out,
-              "@heading כותרת\n\n@subheading משנה\n\n@p join hang=2\nא. ראשון\n\n@p hang=2 continue\nהמשך\n\n"
-              "@rule 30%\n\n@p left small ltr\nKESTROVA 1.84\n\n@p style=0x61\n\\x20#א\\\\\n");
-    EXPECT_EQ(notes.Records, 7u);
+    EXPECT_EQ(
+        out,
+        "@heading כותרת\n\n@subheading משנה\n\n@p join hang=2\nא. ראשון\n\n@p hang=2 continue\nהמשך\n\n"
+        "@rule 30%\n\n@p left small ltr\nKESTROVA 1.84\n\n@p style=0x61\n\\x20#א\\\\\n\n@p centre\nמרכז\n");
+    EXPECT_EQ(notes.Records, 8u);
     std::vector<uint8_t> again;
     SourceError error;
     ASSERT_TRUE(CompileArticleSource(out, "again", &again, &error));

@@ -321,7 +321,9 @@ void WriteBody(const std::vector<uint8_t>& text, std::string* out) {
     }
 }
 
-void WriteRecord(const uint8_t* plain, const TextRecord& r, std::string* out) {
+// headingStyle: the Style this record would need to be the article's heading or sub-heading
+// (0 when it cannot be one); elsewhere the same bytes are written as an ordinary @p.
+void WriteRecord(const uint8_t* plain, const TextRecord& r, uint8_t headingStyle, std::string* out) {
     const uint8_t* stored = plain + r.StringOffset;
     size_t length = r.StringLength;
     bool separator = IsSeparatorStyle(r.Style);
@@ -330,7 +332,7 @@ void WriteRecord(const uint8_t* plain, const TextRecord& r, std::string* out) {
     if (continues) ++stored, --length;
     std::vector<uint8_t> text(stored, stored + length);
     if ((r.Style & StyleReversed) && !separator) ReverseForDisplay(stored, length, text.data());
-    if ((r.Style == StyleHeading || r.Style == StyleSubHeading) && r.Param == 0) {
+    if (headingStyle != 0 && r.Style == headingStyle && r.Param == 0) {
         out->append(r.Style == StyleHeading ? "@heading" : "@subheading");
         if (!text.empty()) out->push_back(' ');
         WriteSourceText(text.data(), text.size(), EscapeEdgeSpaces, out);
@@ -351,6 +353,7 @@ void WriteArticleSource(const uint8_t* plain, size_t length, unsigned flags, std
     *notes = ArticleWriteNotes{};
     RecordCursor cursor = BeginRecords(plain, length);
     TextRecord r;
+    bool afterHeading = false;
     while (NextTextRecord(&cursor, &r)) {
         if (notes->Records > 0) out->push_back('\n');
         if (flags & WriteRecordComments) {
@@ -359,7 +362,13 @@ void WriteArticleSource(const uint8_t* plain, size_t length, unsigned flags, std
                           notes->Records + 1, r.Offset, r.Style, r.Param, r.StringLength);
             out->append(comment);
         }
-        WriteRecord(plain, r, out);
+        // The heading is the first record; the sub-heading follows it or is first itself.
+        uint8_t headingStyle = 0;
+        if (notes->Records == 0 && r.Style == StyleHeading) headingStyle = StyleHeading;
+        if ((notes->Records == 0 || (notes->Records == 1 && afterHeading)) && r.Style == StyleSubHeading)
+            headingStyle = StyleSubHeading;
+        afterHeading = notes->Records == 0 && r.Style == StyleHeading;
+        WriteRecord(plain, r, headingStyle, out);
         ++notes->Records;
     }
     if (cursor.Pos >= length) {

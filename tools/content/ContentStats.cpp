@@ -15,8 +15,6 @@ constexpr uint8_t FinalLetterCodes[] = {0x6B, 0x6E, 0x70, 0x74, 0x76}; // final 
 
 void CountRecord(ContentStats* s, const uint8_t* plain, const TextRecord& r) {
     ++s->Records;
-    if (r.Style == StyleHeading) ++s->Headings;
-    if (r.Style == StyleSubHeading) ++s->SubHeadings;
     if (r.Style & StyleParagraphEnd) ++s->ParagraphEnds;
     uint8_t align = r.Style & StyleAlignMask;
     if (align == StyleAlignRight)
@@ -81,19 +79,21 @@ void Line(std::string* out, const char* format, ...) {
 
 } // namespace
 
-void AddContentStats(ContentStats* s, int number, const uint8_t* plain, size_t plainLength,
-                     size_t resourceSize, bool index) {
+void AddContentStats(ContentStats* s, const uint8_t* plain, size_t plainLength, size_t resourceSize,
+                     bool index) {
     s->PlainBytes += plainLength;
     s->ResourceBytes += resourceSize;
     if (index) {
         CountIndex(s, plain, plainLength);
         return;
     }
-    (void)number;
     ++s->Texts;
     if (s->SmallestText == 0 || plainLength < s->SmallestText) s->SmallestText = plainLength;
     if (plainLength > s->LargestText) s->LargestText = plainLength;
     if (plainLength > LargeTextBytes) ++s->TextsAbove50K;
+    ArticleHeadings headings = FindArticleHeadings(plain, plainLength);
+    s->Headings += headings.HasHeading;
+    s->SubHeadings += headings.HasSubHeading;
     RecordCursor cursor = BeginRecords(plain, plainLength);
     TextRecord r;
     while (NextTextRecord(&cursor, &r))

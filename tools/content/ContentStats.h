@@ -13,15 +13,16 @@ struct ContentStats {
     size_t SmallestText, LargestText;
     unsigned TextsAbove50K;
     // Article constructs, counted per record.
-    unsigned Records, Headings, SubHeadings, Rules, RulesInPixels, RulesInPercent, RulesWiderThanPane,
-        RulesEmpty, Reversed, LeftToRight, AlignRight, AlignCentre, AlignLeft, Small, Large, Bold,
-        ParagraphEnds, Indented, Hang[4], Continuations, Hyphens, FinalLetters, Braces;
+    unsigned Records, Headings, SubHeadings, // articles with a heading, with a sub-heading
+        Rules, RulesInPixels, RulesInPercent, RulesWiderThanPane, RulesEmpty, Reversed, LeftToRight,
+        AlignRight, AlignCentre, AlignLeft, Small, Large, Bold, ParagraphEnds, Indented, Hang[4],
+        Continuations, Hyphens, FinalLetters, Braces;
     // Index constructs.
     unsigned IndexRecords, IndexHeadings, IndexLessons, IndexOpen, IndexShown, IndexMaxLevel;
 };
 
 // Adds one decoded text (index = false) or section index stream (index = true).
-void AddContentStats(ContentStats* s, int number, const uint8_t* plain, size_t plainLength,
-                     size_t resourceSize, bool index);
+void AddContentStats(ContentStats* s, const uint8_t* plain, size_t plainLength, size_t resourceSize,
+                     bool index);
 // A table: one line per text added, then the totals.
 void WriteContentStats(const ContentStats& s, std::string* out);

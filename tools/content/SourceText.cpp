@@ -32,13 +32,17 @@ int HexValue(char c) {
     return -1;
 }
 
+// "'x' (U+0078) at column 4", with '?' shown for a control character.
 std::string Describe(char32_t cp, size_t column) {
-    char text[96];
-    std::string shown;
-    AppendUtf8(cp, &shown);
-    if (cp < 0x20 || cp == 0x7F) shown = "?";
-    std::snprintf(text, sizeof text, "'%s' (U+%04X) at column %zu", shown.c_str(), unsigned(cp), column);
-    return text;
+    std::string out = "'";
+    if (cp < 0x20 || cp == 0x7F)
+        out.push_back('?');
+    else
+        AppendUtf8(cp, &out);
+    char rest[64];
+    std::snprintf(rest, sizeof rest, "' (U+%04X) at column %zu", unsigned(cp), column);
+    out.append(rest);
+    return out;
 }
 
 } // namespace
@@ -89,7 +93,8 @@ bool EncodeSourceText(const std::string& utf8, std::vector<uint8_t>* out, std::s
         }
         uint8_t b = UnicodeToLetterCode(cp);
         if (b == 0) {
-            *message = "the letter code cannot carry " + Describe(cp, column);
+            *message = "the letter code cannot carry ";
+            *message += Describe(cp, column);
             if (cp >= 'a' && cp <= 'z')
                 *message += " (Latin small letters stand for Hebrew letters; use capitals)";
             return false;

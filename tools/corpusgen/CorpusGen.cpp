@@ -93,26 +93,38 @@ struct Generator {
         unsigned count = 5 + Rng.Below(10);
         std::string s;
         for (unsigned i = 0; i < count; ++i) {
-            if (i) s += " ";
+            if (i) s += ' ';
             unsigned pick = Rng.Below(100);
-            if (pick < 3)
-                s += Word() + "-" + Word();
-            else if (pick < 9 && i + 2 < count)
-                s += "(" + Phrase(2 + Rng.Below(2)) + ")";
-            else if (pick < 11 && i + 2 < count)
-                s += "\"" + Phrase(2) + "\"";
-            else if (pick < 12 && i + 2 < count)
-                s += "{" + Phrase(2) + "}";
-            else
+            // One draw per statement: the order of the words must not depend on the compiler.
+            if (pick < 3) {
                 s += Word();
-            if (i + 1 < count && Rng.Chance(8)) s += ",";
+                s += '-';
+                s += Word();
+            } else if (pick < 9 && i + 2 < count) {
+                Enclose(&s, "(", Phrase(2 + Rng.Below(2)), ")");
+            } else if (pick < 11 && i + 2 < count) {
+                Enclose(&s, "\"", Phrase(2), "\"");
+            } else if (pick < 12 && i + 2 < count) {
+                Enclose(&s, "{", Phrase(2), "}");
+            } else {
+                s += Word();
+            }
+            if (i + 1 < count && Rng.Chance(8)) s += ',';
         }
-        return s + (Rng.Chance(30) ? ":" : ".");
+        s += Rng.Chance(30) ? ':' : '.';
+        return s;
+    }
+    static void Enclose(std::string* s, const char* open, const std::string& inner, const char* close) {
+        s->append(open);
+        s->append(inner);
+        s->append(close);
     }
     std::string Paragraph(unsigned sentences) {
         std::string s;
-        for (unsigned i = 0; i < sentences; ++i)
-            s += (i ? " " : "") + Sentence();
+        for (unsigned i = 0; i < sentences; ++i) {
+            if (i) s += ' ';
+            s += Sentence();
+        }
         return s;
     }
     // Body lines of about 90 characters, as a person would wrap them.
@@ -180,18 +192,22 @@ void MainText(Generator* g, int n, const Section& s, unsigned place, TextWriter*
         if (continued)
             w->Record("@p" + h + " continue", Generator::Wrap(g->Paragraph(1 + g->Rng.Below(2))), true);
         unsigned extra = g->Rng.Below(100);
-        if (extra < 5)
+        if (extra < 5) {
             w->Record("@p small indent=12", Generator::Wrap(g->Paragraph(1)));
-        else if (extra < 8)
-            w->Record("@p centre", Generator::Wrap(g->Phrase(5) + ", " + g->Phrase(4) + ":"));
-        else if (extra < 10)
+        } else if (extra < 8) {
+            std::string line = g->Phrase(5);
+            line += ", ";
+            line += g->Phrase(4);
+            w->Record("@p centre", Generator::Wrap(line + ":"));
+        } else if (extra < 10) {
             w->Record("@p left ltr small", std::to_string(n) + ":" + std::to_string(number));
-        else if (extra < 12)
+        } else if (extra < 12) {
             w->Rule("@rule 30%");
-        else if (extra < 13)
+        } else if (extra < 13) {
             w->Rule("@rule 120 right join");
-        else if (extra < 14)
+        } else if (extra < 14) {
             w->Record("@p bold centre", g->Phrase(3));
+        }
     }
     if (n % 10 == 7) w->Rule("@rule 180%"); // wider than any pane: drawn at the pane's width
     if (n % 10 == 9) w->Rule("@rule 0");    // no line at all

@@ -157,7 +157,7 @@ int DumpOne(const DumpOptions& o, int number, ContentStats* stats) {
     }
     bool index = o.Index || number == SectionIndexNumber;
     if (o.Stats) {
-        AddContentStats(stats, number, d.Plain, d.PlainLength, d.ResourceSize, index);
+        AddContentStats(stats, d.Plain, d.PlainLength, d.ResourceSize, index);
     } else if (o.Raw) {
         std::fwrite(d.Plain, 1, d.PlainLength, stdout);
     } else {
