@@ -52,7 +52,7 @@ HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
     DibImage image{};
     if (!GdiDecodeDib(static_cast<const BYTE*>(bytes), SizeofResource(module, resource), &image))
         return nullptr;
-    Surface pixels{image.Pixels, image.Width, image.Height, image.Width, true};
+    Surface pixels{image.Pixels, image.Width, image.Height, image.Width, true, RECT{0, 0, 0, 0}};
     HBITMAP handle = RegisterBitmap(pixels, image.BitsPixel, false);
     if (handle == nullptr) SurfaceFree(&pixels);
     return handle;

@@ -54,6 +54,7 @@ void CopyRect(GdiDC* dest, int x, int y, int width, int height, GdiDC* src, int 
     int sX = sx0 + src->Bounds.left, sY = sy0 + src->Bounds.top;
     Surface* d = dest->Target;
     const Surface* s = src->Target;
+    SurfaceMarkChanged(d, RECT{dX, dY, dX + w, dY + h});
     bool upward = d == s && dY > sY;
     for (int i = 0; i < h; i++) {
         int row = upward ? h - 1 - i : i;
@@ -76,6 +77,7 @@ void StretchRect(GdiDC* dest, int x, int y, int w, int h, GdiDC* src, int sx, in
     if (!RectIntersect(area, dest->Bounds, &area)) return;
     const Surface* s = src->Target;
     Surface* d = dest->Target;
+    SurfaceMarkChanged(d, area);
     // A copy within one surface reads from a snapshot, so that it never reads what it just wrote.
     std::vector<uint32_t> snapshot;
     const uint32_t* from = s->Pixels;
@@ -183,6 +185,7 @@ COLORREF SetPixel(HDC handle, int x, int y, COLORREF colour) {
     if (sx < dc->Bounds.left || sx >= dc->Bounds.right || sy < dc->Bounds.top || sy >= dc->Bounds.bottom)
         return CLR_INVALID;
     dc->Target->Pixels[size_t(sy) * dc->Target->Stride + size_t(sx)] = PixelFromColorRef(colour);
+    SurfaceMarkChanged(dc->Target, RECT{LONG(sx), LONG(sy), LONG(sx + 1), LONG(sy + 1)});
     return colour & 0x00FFFFFF;
 }
 

@@ -3,6 +3,7 @@
 // anti-aliased edges keep the weight of the stem they belong to on any background.
 #include "Surface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -51,12 +52,12 @@ bool SurfaceCreate(Surface* surface, int width, int height) {
     if (width <= 0 || height <= 0 || width > SurfaceMaxSide || height > SurfaceMaxSide) return false;
     auto* pixels = static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height), sizeof(uint32_t)));
     if (pixels == nullptr) return false;
-    *surface = Surface{pixels, width, height, width, true};
+    *surface = Surface{pixels, width, height, width, true, RECT{0, 0, 0, 0}};
     return true;
 }
 
 void SurfaceWrap(Surface* surface, uint32_t* pixels, int width, int height, int stride) {
-    *surface = Surface{pixels, width, height, stride, false};
+    *surface = Surface{pixels, width, height, stride, false, RECT{0, 0, 0, 0}};
 }
 
 void SurfaceFree(Surface* surface) {
@@ -75,7 +76,25 @@ bool RectIntersect(const RECT& a, const RECT& b, RECT* out) {
     return true;
 }
 
+void SurfaceMarkChanged(Surface* surface, const RECT& rect) {
+    RECT& c = surface->Changed;
+    if (rect.left >= rect.right || rect.top >= rect.bottom) return;
+    if (c.left >= c.right || c.top >= c.bottom) {
+        c = rect;
+        return;
+    }
+    c = RECT{std::min(c.left, rect.left), std::min(c.top, rect.top), std::max(c.right, rect.right),
+             std::max(c.bottom, rect.bottom)};
+}
+
+RECT SurfaceTakeChanged(Surface* surface) {
+    RECT changed = surface->Changed;
+    surface->Changed = RECT{0, 0, 0, 0};
+    return changed;
+}
+
 void SurfaceFill(Surface* surface, const RECT& rect, uint32_t pixel) {
+    SurfaceMarkChanged(surface, rect);
     for (LONG y = rect.top; y < rect.bottom; y++) {
         uint32_t* row = surface->Pixels + size_t(y) * size_t(surface->Stride);
         for (LONG x = rect.left; x < rect.right; x++)
@@ -107,6 +126,7 @@ void SurfaceBlendCoverage(Surface* surface, const RECT& clip, int x, int y, cons
     RECT glyph{x, y, x + width, y + height};
     RECT area;
     if (!RectIntersect(glyph, clip, &area)) return;
+    SurfaceMarkChanged(surface, area);
     const uint32_t background = table->Background;
     for (LONG row = area.top; row < area.bottom; row++) {
         const uint8_t* src = coverage + size_t(row - y) * size_t(pitch) + (area.left - x);

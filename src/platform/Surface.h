@@ -16,6 +16,8 @@ struct Surface {
     int Height;
     int Stride; // in pixels
     bool OwnsPixels;
+    // The part drawn since the window layer last presented the surface (empty: nothing).
+    RECT Changed;
 };
 
 // The largest surface side we allocate; larger requests fail as an out-of-memory would.
@@ -33,6 +35,11 @@ constexpr uint32_t PixelFromColorRef(COLORREF c) {
 constexpr COLORREF ColorRefFromPixel(uint32_t p) {
     return RGB(BYTE(p >> 16), BYTE(p >> 8), BYTE(p));
 }
+
+// Grows the changed part by rect (surface coordinates, already clipped).
+void SurfaceMarkChanged(Surface* surface, const RECT& rect);
+// Gives the changed part and forgets it: for the backend, after presenting.
+RECT SurfaceTakeChanged(Surface* surface);
 
 // Intersection of two rectangles (right and bottom exclusive); false when it is empty.
 bool RectIntersect(const RECT& a, const RECT& b, RECT* out);

@@ -1,11 +1,14 @@
 // Pixels of the shapes and copies: Rectangle's exclusive edges, pens and brushes, lines, BitBlt and
 // StretchBlt (of the test resources' 1-bit bitmap), and clipping at the surface's edges.
 #include "GdiTestSupport.h"
+#include "platform/Gdi.h"
 #include "platform/Surface.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -164,4 +167,59 @@ TEST(GdiShapes, LoadBitmapRefusesWhatIsNotThere) {
     EXPECT_EQ(LoadBitmapW(GetModuleHandleW(nullptr), nullptr), nullptr);
     // An RCDATA resource is not a bitmap even under a bitmap's id.
     EXPECT_EQ(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1001)), nullptr);
+}
+
+TEST(GdiShapes, AWindowDCDrawsAtItsOriginWithinItsBoundsAndMarksWhatChanged) {
+    // A framebuffer owned elsewhere, as a top-level window's; a child's DC at (10, 5).
+    std::vector<uint32_t> frame(40 * 30, 0xFFFFFF);
+    Surface surface;
+    SurfaceWrap(&surface, frame.data(), 40, 30, 40);
+    HDC dc = GdiCreateSurfaceDC(&surface, POINT{10, 5}, RECT{10, 5, 30, 25});
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(SurfaceTakeChanged(&surface).right, 0); // nothing drawn yet
+    RECT everything{-50, -50, 500, 500};
+    FillRect(dc, &everything, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(frame[5 * 40 + 10], 0u);        // the child's (0, 0)
+    EXPECT_EQ(frame[24 * 40 + 29], 0u);       // its last pixel
+    EXPECT_EQ(frame[4 * 40 + 10], 0xFFFFFFu); // above it: untouched
+    EXPECT_EQ(frame[5 * 40 + 30], 0xFFFFFFu); // right of it: untouched
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 20, 0), CLR_INVALID); // outside the child
+    RECT changed = SurfaceTakeChanged(&surface);
+    EXPECT_EQ(changed.left, 10);
+    EXPECT_EQ(changed.top, 5);
+    EXPECT_EQ(changed.right, 30);
+    EXPECT_EQ(changed.bottom, 25);
+    SetPixel(dc, 3, 4, RGB(255, 0, 0));
+    changed = SurfaceTakeChanged(&surface);
+    EXPECT_EQ(changed.left, 13);
+    EXPECT_EQ(changed.bottom, 10);
+    // A window DC has no bitmap to exchange.
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 2, 2);
+    EXPECT_EQ(SelectObject(dc, bitmap), nullptr);
+    DeleteObject(bitmap);
+    EXPECT_TRUE(DeleteDC(dc));
+    SurfaceFree(&surface); // borrowed pixels stay with their owner
+    EXPECT_EQ(frame[5 * 40 + 10], 0u);
+}
+
+TEST(GdiShapes, PicturesThatCannotBeWrittenOrReadAreReported) {
+    TestCanvas canvas(3, 3);
+    EXPECT_FALSE(PlatformWritePng(canvas.Dc, "/nonexistent-folder/x.png"));
+    EXPECT_FALSE(PlatformWritePng(nullptr, "x.png"));
+    EXPECT_FALSE(PlatformWritePng(canvas.Dc, nullptr));
+    EXPECT_EQ(PlatformLoadPng("/nonexistent-folder/x.png"), nullptr);
+    EXPECT_EQ(PlatformLoadPng(KESTROVA_TEST_DATA "/raw.bin"), nullptr); // not a PNG
+    // A round trip keeps every pixel.
+    SetPixel(canvas.Dc, 1, 2, RGB(10, 20, 30));
+    const std::string path = ::testing::TempDir() + "gdi-roundtrip.png";
+    ASSERT_TRUE(PlatformWritePng(canvas.Dc, path.c_str()));
+    HBITMAP back = PlatformLoadPng(path.c_str());
+    ASSERT_NE(back, nullptr);
+    PlatformPixels pixels{};
+    ASSERT_TRUE(PlatformGetBitmapPixels(back, &pixels));
+    EXPECT_EQ(pixels.Pixels[2 * pixels.Stride + 1], 0x0A141Eu); // 0x00RRGGBB
+    EXPECT_EQ(pixels.Pixels[0], 0xFFFFFFu);
+    DeleteObject(back);
+    std::remove(path.c_str());
 }
