@@ -252,3 +252,14 @@ TEST_F(LineLayout, ANewPaneWithoutATableMakesOne) {
     DestroyPane(bare, 1);
     EXPECT_EQ(CreatePane(nullptr, &rect, &ReaderState.FontSpec, 100), nullptr);
 }
+
+TEST_F(LineLayout, RecordsBeyondSixteenBitOffsetsAreLeftOut) {
+    std::string words;
+    while (words.size() < 60000) words += "abcdefg ";
+    words.resize(60000);
+    ASSERT_EQ(Layout({{0x01, 0, words}, {0x01, 0, std::string(10000, 'b')}}), LayoutOk);
+    ASSERT_GT(Pane->LineCount, 0);
+    const LineEntry& last = Pane->Lines[Pane->LineCount - 1];
+    EXPECT_LE(last.Offset + last.Count, 2 + 60000); // the second record would end past 0xFFFF
+    EXPECT_EQ(Pane->DisplayLines, Pane->LineCount);
+}
