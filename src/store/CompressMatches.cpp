@@ -24,8 +24,15 @@ namespace {
 constexpr unsigned HashBits = 14;
 constexpr int32_t NoNode = INT32_MIN; // farther back than any node: one test ends a walk
 
+// The hash of the 3 bytes at p (p may be read for 4).
 inline uint32_t Hash3(const uint8_t* p) {
-    uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v >>= 8;
+#else
+    v &= 0xFFFFFF;
+#endif
     return (v * 2654435761u) >> (32 - HashBits);
 }
 
@@ -49,28 +56,47 @@ void FindTailMatch(const uint8_t* plain, size_t length, size_t i, uint8_t* match
     }
 }
 
-// How far a and b agree (at most limit, at most 10) and whether a is the smaller at the first
-// difference; both may be read for 16 bytes. Without branches or a second load that waits for the
-// first: how far two positions agree is different every time.
+// The bytes at the position being inserted, loaded once for all the comparisons of its walk.
+struct Probe {
+#if defined(__SSE2__)
+    __m128i Bytes;
+    __m128i Flipped; // with the top bit flipped: unsigned order through the signed compare
+#else
+    const uint8_t* Bytes;
+#endif
+    size_t Limit;
+};
+
+inline Probe MakeProbe(const uint8_t* cur, size_t limit) {
+#if defined(__SSE2__)
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur));
+    return Probe{bytes, _mm_xor_si128(bytes, _mm_set1_epi8(char(0x80))), limit};
+#else
+    return Probe{cur, limit};
+#endif
+}
+
+// How far a candidate agrees with the probe (at most its limit, at most 10) and whether the
+// candidate is the smaller at the first difference; the candidate may be read for 16 bytes.
+// Without branches or a second load that waits for the first: how far two positions agree is
+// different every time.
 struct Comparison {
     size_t Length;
     bool Less;
 };
-inline Comparison Compare(const uint8_t* a, const uint8_t* b, size_t limit) {
+inline Comparison Compare(const uint8_t* candidate, const Probe& probe) {
 #if defined(__SSE2__)
-    const __m128i flip = _mm_set1_epi8(char(0x80)); // unsigned order through the signed compare
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-    __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-    unsigned differ = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
-    unsigned less =
-        unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(_mm_xor_si128(x, flip), _mm_xor_si128(y, flip))));
-    size_t l = size_t(__builtin_ctz(differ | 1u << limit));
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(candidate));
+    unsigned differ = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, probe.Bytes)));
+    __m128i flipped = _mm_xor_si128(x, _mm_set1_epi8(char(0x80)));
+    unsigned less = unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(flipped, probe.Flipped)));
+    size_t l = size_t(__builtin_ctz(differ | 1u << probe.Limit));
     return Comparison{l, bool(less >> l & 1)};
 #else
     size_t l = 0;
-    while (l < limit && a[l] == b[l])
+    while (l < probe.Limit && candidate[l] == probe.Bytes[l])
         ++l;
-    return Comparison{l, l < limit && a[l] < b[l]};
+    return Comparison{l, l < probe.Limit && candidate[l] < probe.Bytes[l]};
 #endif
 }
 
@@ -86,12 +112,24 @@ void FindLongestMatches(const uint8_t* plain, size_t length, uint8_t* matchLengt
     // children[2 i] holds the tree below i with smaller bytes, children[2 i + 1] with greater. Both
     // are written when i is inserted, before anything reads them, so they start uninitialised.
     std::unique_ptr<int32_t[]> children(new int32_t[2 * length]);
+    // The root of each position's tree is read one position ahead, so that waiting for it overlaps
+    // the walk before (walks change only children, never a root).
+    int32_t next = NoNode;
+    if (length >= MinCopyLength) {
+        uint32_t h = Hash3(p);
+        next = root[h];
+        root[h] = 0;
+    }
     for (size_t i = 0; i + MinCopyLength <= length; ++i) {
         const uint8_t* cur = p + i;
         const size_t limit = length - i < MaxCopyLength ? length - i : MaxCopyLength;
-        uint32_t h = Hash3(cur);
-        int32_t node = root[h];
-        root[h] = int32_t(i);
+        const Probe probe = MakeProbe(cur, limit);
+        int32_t node = next;
+        if (i + 1 + MinCopyLength <= length) {
+            uint32_t h = Hash3(cur + 1);
+            next = root[h];
+            root[h] = int32_t(i + 1);
+        }
         // side[1] is the slot for the next node smaller than i (first i's own smaller child), side[0]
         // the slot for the next greater one.
         int32_t* side[2] = {&children[2 * i + 1], &children[2 * i]};
@@ -102,7 +140,7 @@ void FindLongestMatches(const uint8_t* plain, size_t length, uint8_t* matchLengt
                 break;
             }
             const uint8_t* candidate = p + node;
-            const Comparison cmp = Compare(candidate, cur, limit);
+            const Comparison cmp = Compare(candidate, probe);
             const size_t l = cmp.Length;
             const bool longer = l > best;
             bestDistance = longer ? i - size_t(node) : bestDistance;

@@ -10,6 +10,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 enum StepKind : uint8_t { StepLiteral, StepSpaceLetter, StepRaw, StepCopy };
@@ -20,6 +24,43 @@ struct Step {
 };
 
 constexpr uint32_t Unreachable = UINT32_MAX / 2; // stays above every real cost after adding a token
+
+// The smallest cost[l] for l from 3 to longest, and that l (of equal costs the longest); Unreachable
+// when longest is below 3. cost is read from 3 to 10 whatever longest is.
+inline uint32_t CheapestCopy(const uint32_t* cost, unsigned longest, unsigned* length) {
+#if defined(__SSE2__)
+    // Costs stay below 2^31, so the signed compares of SSE2 order them.
+    const __m128i limit = _mm_set1_epi32(int(longest)), unreachable = _mm_set1_epi32(int(Unreachable));
+    auto lane = [&](const uint32_t* at, __m128i lengths) {
+        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        __m128i over = _mm_cmpgt_epi32(lengths, limit);
+        return _mm_or_si128(_mm_andnot_si128(over, c), _mm_and_si128(over, unreachable));
+    };
+    auto min = [](__m128i a, __m128i b) {
+        __m128i greater = _mm_cmpgt_epi32(a, b);
+        return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+    };
+    __m128i low = lane(cost + 3, _mm_setr_epi32(3, 4, 5, 6));
+    __m128i high = lane(cost + 7, _mm_setr_epi32(7, 8, 9, 10));
+    __m128i m = min(low, high);
+    m = min(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(1, 0, 3, 2)));
+    m = min(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1)));
+    unsigned equal = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(low, m)))) |
+                     unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(high, m)))) << 4;
+    *length = MinCopyLength + unsigned(31 - __builtin_clz(equal));
+    return uint32_t(_mm_cvtsi128_si32(m));
+#else
+    uint32_t best = Unreachable;
+    *length = MaxCopyLength;
+    for (unsigned l = MaxCopyLength; l >= MinCopyLength; --l) {
+        if (l <= longest && cost[l] < best) {
+            best = cost[l];
+            *length = l;
+        }
+    }
+    return best;
+#endif
+}
 
 // Fills cost[i] (token bytes for plain[i, length)) and the first step of that encoding, from the
 // end. cost has room for length + MaxCopyLength + 1 entries. Of equal costs the first one tried
@@ -33,18 +74,9 @@ void ParseOptimal(const uint8_t* plain, size_t length, const uint8_t* matchLengt
     for (size_t i = length; i-- > 0;) {
         const size_t rest = length - i;
         const unsigned longest = matchLength[i];
-        // A copy of every length from 3 to the longest match (the same distance serves them all);
-        // lengths past the longest, or no match at all, count as unreachable.
-        uint32_t best = Unreachable;
-        unsigned copyLength = MinCopyLength;
-#pragma GCC unroll 8
-        for (unsigned l = MaxCopyLength; l >= MinCopyLength; --l) {
-            const uint32_t reach = 0u - uint32_t(l <= longest); // all ones when a copy of l exists
-            const uint32_t c = (cost[i + l] & reach) | (Unreachable & ~reach);
-            copyLength = c < best ? l : copyLength;
-            best = c < best ? c : best;
-        }
-        best += 2;
+        // A copy of every length from 3 to the longest match (the same distance serves them all).
+        unsigned copyLength;
+        uint32_t best = CheapestCopy(cost + i, longest, &copyLength) + 2;
         Step choice{StepCopy, uint8_t(copyLength)};
 
         const uint8_t b = plain[i], next = plain[i + (rest > 1)];
