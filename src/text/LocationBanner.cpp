@@ -66,9 +66,11 @@ void DrawLocationBanner(TextPane* pane) {
     const int g = metrics.tmHeight;
     const int previousMode = SetBkMode(dc, OPAQUE);
     FittedLine heading = {nullptr, 0, 0}, subHeading = {nullptr, 0, 0};
-    if (headings.Heading) heading = FitHeading(dc, headings.Heading, headings.HeadingLength, pane->Width);
+    // A heading fits inside the frame of a banner as wide as the pane, so it never runs over it.
+    const int limit = pane->Width - 2 * (FrameOuterCount + FrameMiddleCount + FrameInnerCount);
+    if (headings.Heading) heading = FitHeading(dc, headings.Heading, headings.HeadingLength, limit);
     if (headings.SubHeading)
-        subHeading = FitHeading(dc, headings.SubHeading, headings.SubHeadingLength, pane->Width);
+        subHeading = FitHeading(dc, headings.SubHeading, headings.SubHeadingLength, limit);
     int b = std::max(heading.Width, subHeading.Width) + 2 * (g + BannerSidePadding);
     if (b >= pane->Width) b = pane->Width;
     RECT rect;
