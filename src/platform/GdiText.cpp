@@ -2,7 +2,8 @@
 // GetTextExtentPoint32W, ExtTextOutW and DrawTextW. One glyph per UTF-16 unit, strictly left to
 // right in the order given: no bidi reordering, no shaping. Advances are whole pixels, so an
 // extent is the plain sum of the advances and measuring agrees with drawing to the pixel.
-// Glyphs come from the font's cache (FontGlyphs.cpp); nothing here allocates once the cache is warm.
+// Glyphs come from the font's cache (FontGlyphs.cpp). The reader's runs (single line, no prefix)
+// are drawn from the caller's units and allocate nothing once the cache is warm.
 #include "Gdi.h"
 
 #include <algorithm>
@@ -68,7 +69,9 @@ int64_t DrawUnits(const TextJob& job, int64_t x, int64_t y, LPCWSTR text, int co
         int64_t advance = job.Spacing ? job.Spacing[i] : g.Advance;
         if (i == job.PrefixIndex) prefixStart = pen, prefixEnd = pen + advance;
         pen += advance;
-        if (pen > job.Clip.right + int64_t(CoordLimit)) break; // far past the clip: nothing more to see
+        // Past the clip by more than any glyph reaches back: the rest cannot show (with the font's
+        // own advances, which never go backwards).
+        if (!job.Spacing && pen > job.Clip.right + tm.tmMaxCharWidth) break;
     }
     int offset = 0, thickness = 0;
     auto band = [&](int64_t left, int64_t right) {
