@@ -34,8 +34,9 @@ uint8_t* ReadCompressedBlockSized(const uint8_t* block, size_t blockSize, unsign
 uint8_t* UnCompress(const uint8_t* src, unsigned srcLength, unsigned plainLength);
 
 // The token decoder behind UnCompress, without allocation or message: decodes into out, which has
-// room for exactly plainLength bytes. Returns true when exactly plainLength bytes were produced.
+// room for exactly plainLength bytes. Returns true when exactly plainLength bytes were produced;
+// after false the bytes of out are unspecified.
 bool DecodeTokens(const uint8_t* src, size_t srcLength, uint8_t* out, size_t plainLength);
 // The same decoder written as the straightforward byte-at-a-time loop with a check per byte; the
-// measure and the oracle for the fast one. Gives the same result and bytes on every input.
+// measure and the oracle for the fast one: the same result on every input, the same bytes on true.
 bool DecodeTokensReference(const uint8_t* src, size_t srcLength, uint8_t* out, size_t plainLength);
