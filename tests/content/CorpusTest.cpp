@@ -72,7 +72,8 @@ TEST(Corpus, HoldsEveryConstructAndTheSizesAsked) {
     const CompiledContent& c = Corpus();
     ContentStats s{};
     for (int n = 0; n <= ContentTextCount; ++n)
-        AddContentStats(&s, c.Plain[n].data(), c.Plain[n].size(), c.Resource[n].size(), n == 0);
+        AddContentStats(&s, std::to_string(n), c.Plain[n].data(), c.Plain[n].size(), c.Resource[n].size(),
+                        n == 0);
     EXPECT_EQ(s.Texts, unsigned(ContentTextCount));
     EXPECT_GE(s.TextsAbove50K, 3u);
     EXPECT_LE(s.LargestText, MaxPlainLength);

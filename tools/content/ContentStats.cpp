@@ -79,10 +79,12 @@ void Line(std::string* out, const char* format, ...) {
 
 } // namespace
 
-void AddContentStats(ContentStats* s, const uint8_t* plain, size_t plainLength, size_t resourceSize,
-                     bool index) {
+void AddContentStats(ContentStats* s, const std::string& name, const uint8_t* plain, size_t plainLength,
+                     size_t resourceSize, bool index) {
     s->PlainBytes += plainLength;
     s->ResourceBytes += resourceSize;
+    Line(&s->Rows, "%-24s %6zu plain %6zu resource %5.1f%%\n", name.c_str(), plainLength, resourceSize,
+         plainLength ? 100.0 * double(resourceSize) / double(plainLength) : 0.0);
     if (index) {
         CountIndex(s, plain, plainLength);
         return;
@@ -101,6 +103,7 @@ void AddContentStats(ContentStats* s, const uint8_t* plain, size_t plainLength, 
 }
 
 void WriteContentStats(const ContentStats& s, std::string* out) {
+    out->append(s.Rows);
     double ratio = s.PlainBytes ? 100.0 * double(s.ResourceBytes) / double(s.PlainBytes) : 0;
     Line(out, "texts %u, section indexes %u\n", s.Texts, s.Indexes);
     Line(out, "plain %zu bytes, resources %zu bytes (%.1f%% of plain)\n", s.PlainBytes, s.ResourceBytes,

@@ -19,10 +19,11 @@ struct ContentStats {
         Continuations, Hyphens, FinalLetters, Braces;
     // Index constructs.
     unsigned IndexRecords, IndexHeadings, IndexLessons, IndexOpen, IndexShown, IndexMaxLevel;
+    std::string Rows; // one line per text added: name, plain and resource bytes, ratio
 };
 
-// Adds one decoded text (index = false) or section index stream (index = true).
-void AddContentStats(ContentStats* s, const uint8_t* plain, size_t plainLength, size_t resourceSize,
-                     bool index);
+// Adds one decoded text (index = false) or section index stream (index = true), named in its row.
+void AddContentStats(ContentStats* s, const std::string& name, const uint8_t* plain, size_t plainLength,
+                     size_t resourceSize, bool index);
 // A table: one line per text added, then the totals.
 void WriteContentStats(const ContentStats& s, std::string* out);

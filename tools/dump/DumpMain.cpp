@@ -122,6 +122,12 @@ std::string Describe(const DumpOptions& o, int number) {
            "), the " + what;
 }
 
+std::string StatsName(const DumpOptions& o, int number) {
+    if (o.File) return o.File;
+    std::string name = number == SectionIndexNumber ? "index" : "text " + std::to_string(number);
+    return name + " (" + std::to_string(number + ArticleResourceBase) + ")";
+}
+
 void PrintSource(const DumpOptions& o, int number, const DecodedResource& d, bool index) {
     unsigned flags = o.Verbose ? WriteRecordComments : 0;
     std::string out = "# " + Describe(o, number) + ": " + std::to_string(d.PlainLength) + " bytes, " +
@@ -157,7 +163,7 @@ int DumpOne(const DumpOptions& o, int number, ContentStats* stats) {
     }
     bool index = o.Index || number == SectionIndexNumber;
     if (o.Stats) {
-        AddContentStats(stats, d.Plain, d.PlainLength, d.ResourceSize, index);
+        AddContentStats(stats, StatsName(o, number), d.Plain, d.PlainLength, d.ResourceSize, index);
     } else if (o.Raw) {
         std::fwrite(d.Plain, 1, d.PlainLength, stdout);
     } else {
