@@ -143,8 +143,12 @@ struct BITMAP {
 // then SelectObject of a bitmap); GetDC/ReleaseDC/BeginPaint/EndPaint come with the window layer.
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
-HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height); // 32-bit, zero-filled (black)
-HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);          // RT_BITMAP of the module, any depth
+// Always 32-bit and zero-filled (black), even for a memory DC holding its first 1 x 1 bitmap
+// (where Win32 would make a monochrome one); a zero side gives 1 x 1, a negative one null.
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// RT_BITMAP of the module (null instance: the program's), any depth, stored as 32-bit pixels; a
+// 1-bit picture keeps its colour table's colours (not the DC's text and background colours).
+HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
 int GetDeviceCaps(HDC dc, int index);
 int GetSystemMetrics(int index);
 LONG GetDialogBaseUnits();
@@ -156,6 +160,8 @@ BOOL DeleteObject(HGDIOBJ object);             // stock objects and selected obj
 int GetObjectW(HGDIOBJ object, int size, LPVOID buffer); // LOGFONTW for fonts, BITMAP for bitmaps
 HPEN CreatePen(int style, int width, COLORREF colour);
 HBRUSH CreateSolidBrush(COLORREF colour);
+// lfHeight 0 is a 16-pixel cell; heights beyond 2048 pixels are clamped. A face that does not exist
+// gives a Hebrew-capable one (DejaVu Sans first); a family without a bold face is emboldened.
 HFONT CreateFontIndirectW(const LOGFONTW* logFont);
 int EnumFontFamiliesW(HDC dc, LPCWSTR family, FONTENUMPROCW proc, LPARAM lParam);
 
