@@ -1,5 +1,5 @@
 // GdiText.cpp: text measuring and drawing: GetTextMetricsW, GetTextExtentExPointW,
-// GetTextExtentPoint32W, ExtTextOutW and DrawTextW. One glyph per UTF-16 unit, strictly left to
+// GetTextExtentPoint32W, ExtTextOutW, DrawTextW and GetTextFaceW. One glyph per UTF-16 unit, strictly left to
 // right in the order given: no bidi reordering, no shaping. Advances are whole pixels, so an
 // extent is the plain sum of the advances and measuring agrees with drawing to the pixel.
 // Glyphs come from the font's cache (FontGlyphs.cpp). The reader's runs (single line, no prefix)
@@ -310,4 +310,20 @@ int DrawTextW(HDC handle, LPCWSTR text, int count, RECT* rect, UINT format) {
     // With DT_VCENTER or DT_BOTTOM Win32 returns the offset from the top to the text's bottom.
     if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM))) return int(Clamp(y - rect->top));
     return int(Clamp(total));
+}
+
+int GetTextFaceW(HDC handle, int count, LPWSTR name) {
+    TextJob job;
+    if (!PrepareJob(handle, &job)) return 0;
+    const WCHAR* family = FontFamilyName(job.Font);
+    int length = 0;
+    while (family[length] != 0)
+        length++;
+    if (name == nullptr) return length + 1;
+    if (count <= 0) return 0;
+    int n = std::min(length, count - 1);
+    for (int i = 0; i < n; i++)
+        name[i] = family[i];
+    name[n] = 0;
+    return n + 1;
 }

@@ -191,6 +191,10 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR t
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, INT* fit, INT* dx, SIZE* size);
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, SIZE* size);
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
+// The family of the face the selected font was realised with (the fallback's when the face asked
+// for does not exist); count includes the terminator. Returns the units copied with it, or the
+// units needed when name is null; 0 on failure.
+int GetTextFaceW(HDC dc, int count, LPWSTR name);
 
 // Not Win32: surfaces and pictures, for tests, tools and the backends.
 // The pixels of the bitmap selected into a DC (or of a bitmap): 0x00RRGGBB words, top row first.

@@ -42,11 +42,12 @@ struct Family {
     std::u16string Name;
     BYTE CharSet;
     LONG Height;
+    LOGFONTW Log;
 };
 
 int CALLBACK Collect(const LOGFONTW* log, const TEXTMETRICW* tm, DWORD, LPARAM lParam) {
     auto* families = reinterpret_cast<std::vector<Family>*>(lParam);
-    families->push_back(Family{log->lfFaceName, tm->tmCharSet, tm->tmHeight});
+    families->push_back(Family{log->lfFaceName, tm->tmCharSet, tm->tmHeight, *log});
     return 1;
 }
 
@@ -146,8 +147,14 @@ TEST(FontMetrics, MissingFacesFallBackToAHebrewFace) {
         HGDIOBJ old = SelectObject(canvas.Dc, font);
         TEXTMETRICW tm{};
         GetTextMetricsW(canvas.Dc, &tm);
-        EXPECT_EQ(tm.tmCharSet, HEBREW_CHARSET)
-            << std::string(face, face + std::char_traits<char16_t>::length(face));
+        EXPECT_EQ(tm.tmCharSet, HEBREW_CHARSET);
+        WCHAR realised[LF_FACESIZE] = {};
+        EXPECT_EQ(GetTextFaceW(canvas.Dc, LF_FACESIZE, realised), 12); // "DejaVu Sans" and its terminator
+        EXPECT_EQ(std::u16string(realised), u"DejaVu Sans");
+        WCHAR cut[4] = {u'x', u'x', u'x', u'x'};
+        EXPECT_EQ(GetTextFaceW(canvas.Dc, 4, cut), 4); // cut to the buffer, always terminated
+        EXPECT_EQ(std::u16string(cut), u"Dej");
+        EXPECT_EQ(GetTextFaceW(canvas.Dc, 0, nullptr), 12);
         EXPECT_EQ(tm.tmHeight, 16);
         SelectObject(canvas.Dc, old);
         DeleteObject(font);
@@ -234,6 +241,20 @@ TEST(FontMetrics, EnumerationReportsHebrewFamilies) {
     EXPECT_EQ(find(u"DejaVu Serif")->CharSet, ANSI_CHARSET);
     for (size_t i = 1; i < families.size(); i++)
         EXPECT_NE(families[i].Name, families[i - 1].Name); // once each
+    // The font dialog makes fonts from what it was given: each description gives its family back.
+    for (const Family& f : families) {
+        HFONT font = CreateFontIndirectW(&f.Log);
+        HGDIOBJ old = SelectObject(canvas.Dc, font);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(canvas.Dc, &tm);
+        EXPECT_EQ(tm.tmCharSet, f.CharSet);
+        EXPECT_EQ(tm.tmHeight, f.Height);
+        WCHAR face[LF_FACESIZE] = {};
+        EXPECT_GT(GetTextFaceW(canvas.Dc, LF_FACESIZE, face), 0);
+        EXPECT_EQ(std::u16string(face), f.Name);
+        SelectObject(canvas.Dc, old);
+        DeleteObject(font);
+    }
 
     // A callback that returns 0 ends the enumeration, whose result is that 0.
     int calls = 0;
