@@ -24,6 +24,39 @@ void FillLogical(GdiDC* dc, LONG left, LONG top, LONG right, LONG bottom, COLORR
     if (RectIntersect(r, dc->Bounds, &clipped)) SurfaceFill(dc->Target, clipped, PixelFromColorRef(colour));
 }
 
+// A dashed one-pixel pen: 18 pixels drawn, 6 left out, counted along the line. Win32 dashes only
+// pens of width 0 or 1; wider ones draw solid.
+constexpr int DashOn = 18;
+constexpr int DashPeriod = 24;
+
+bool Dashed(const GdiPen* pen) {
+    return pen->Style == PS_DASH && pen->Width <= 1;
+}
+
+void PlotLogical(GdiDC* dc, int64_t x, int64_t y, COLORREF colour) {
+    int64_t sx = x + dc->Origin.x, sy = y + dc->Origin.y;
+    if (sx < dc->Bounds.left || sx >= dc->Bounds.right || sy < dc->Bounds.top || sy >= dc->Bounds.bottom)
+        return;
+    RECT pixel{LONG(sx), LONG(sy), LONG(sx + 1), LONG(sy + 1)};
+    SurfaceFill(dc->Target, pixel, PixelFromColorRef(colour));
+}
+
+// The outline of a rectangle with a dashed pen, clockwise from the top-left corner.
+void DashedOutline(GdiDC* dc, const GdiPen* pen, int left, int top, int right, int bottom) {
+    int64_t step = 0;
+    auto plot = [&](int64_t x, int64_t y) {
+        if (step++ % DashPeriod < DashOn) PlotLogical(dc, x, y, pen->Colour);
+    };
+    for (int64_t x = left; x < right - 1; x++)
+        plot(x, top);
+    for (int64_t y = top; y < bottom - 1; y++)
+        plot(right - 1, y);
+    for (int64_t x = right - 1; x > left; x--)
+        plot(x, bottom - 1);
+    for (int64_t y = bottom - 1; y > top; y--)
+        plot(left, y);
+}
+
 void Order(int* a, int* b) {
     if (*a > *b) std::swap(*a, *b);
 }
@@ -119,6 +152,10 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom) {
     }
     int w = pen->Width > 1 ? pen->Width : 1;
     if (brush && !brush->Hollow) FillLogical(dc, left + w, top + w, right - w, bottom - w, brush->Colour);
+    if (Dashed(pen)) {
+        DashedOutline(dc, pen, left, top, right, bottom);
+        return TRUE;
+    }
     FillLogical(dc, left, top, right, std::min(top + w, bottom), pen->Colour);
     FillLogical(dc, left, std::max(bottom - w, top), right, bottom, pen->Colour);
     FillLogical(dc, left, top, std::min(left + w, right), bottom, pen->Colour);
@@ -144,27 +181,42 @@ BOOL MoveToEx(HDC handle, int x, int y, POINT* previous) {
     return TRUE;
 }
 
-// Bresenham from the current position to (x, y), the end point excluded as in Win32.
+// A line from the current position to (x, y), the end point left out as in Win32. Each pixel
+// along the major axis takes the nearest pixel on the other; only the steps whose major
+// coordinate lies within the DC's bounds are visited, so a line of any length costs at most the
+// surface's size.
 BOOL LineTo(HDC handle, int x, int y) {
     GdiDC* dc = GdiLookupDC(handle);
     if (dc == nullptr) return FALSE;
     GdiPen* pen = GdiLookupPen(dc->Pen);
-    int x0 = dc->Position.x, y0 = dc->Position.y;
+    const int64_t x0 = dc->Position.x, y0 = dc->Position.y;
     x = Clamp(x), y = Clamp(y);
     dc->Position = POINT{x, y};
     if (pen == nullptr || pen->Style == PS_NULL) return TRUE;
-    int w = pen->Width > 1 ? pen->Width : 1;
-    int64_t dx = int64_t(x) - x0, dy = int64_t(y) - y0;
-    int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
-    int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
-    int64_t err = adx - ady;
-    int64_t cx = x0, cy = y0;
-    for (int64_t steps = std::max(adx, ady); steps > 0; steps--) {
-        FillLogical(dc, LONG(cx - w / 2), LONG(cy - w / 2), LONG(cx - w / 2 + w), LONG(cy - w / 2 + w),
+    const int w = pen->Width > 1 ? pen->Width : 1;
+    const int64_t dx = x - x0, dy = y - y0;
+    const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+    const int64_t major = xMajor ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
+    const int64_t minorDelta = xMajor ? dy : dx;
+    const int64_t majorStart = xMajor ? x0 : y0, minorStart = xMajor ? y0 : x0;
+    const int majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    // The steps whose major coordinate (pen width included) can touch the bounds.
+    const int64_t lo = (xMajor ? dc->Bounds.left - dc->Origin.x : dc->Bounds.top - dc->Origin.y) - w;
+    const int64_t hi = (xMajor ? dc->Bounds.right - dc->Origin.x : dc->Bounds.bottom - dc->Origin.y) + w;
+    int64_t first = majorSign > 0 ? lo - majorStart : majorStart - hi;
+    int64_t last = majorSign > 0 ? hi - majorStart : majorStart - lo;
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, major);
+    const bool dashed = Dashed(pen);
+    for (int64_t i = first; i < last; i++) {
+        if (dashed && i % DashPeriod >= DashOn) continue;
+        // Nearest pixel on the minor axis: round(i * minorDelta / major), halves away from zero.
+        int64_t num = 2 * i * minorDelta, den = 2 * major;
+        int64_t minor = minorStart + (num >= 0 ? (num + major) / den : -((-num + major) / den));
+        int64_t px = xMajor ? majorStart + majorSign * i : minor;
+        int64_t py = xMajor ? minor : majorStart + majorSign * i;
+        FillLogical(dc, LONG(px - w / 2), LONG(py - w / 2), LONG(px - w / 2 + w), LONG(py - w / 2 + w),
                     pen->Colour);
-        int64_t e2 = 2 * err;
-        if (e2 > -ady) err -= ady, cx += sx;
-        if (e2 < adx) err += adx, cy += sy;
     }
     return TRUE;
 }

@@ -223,3 +223,29 @@ TEST(GdiShapes, PicturesThatCannotBeWrittenOrReadAreReported) {
     DeleteObject(back);
     std::remove(path.c_str());
 }
+
+TEST(GdiShapes, DashedPensAndLinesOfAnyLength) {
+    TestCanvas canvas(30, 3);
+    HPEN dash = CreatePen(PS_DASH, 0, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(canvas.Dc, dash);
+    MoveToEx(canvas.Dc, 0, 1, nullptr);
+    LineTo(canvas.Dc, 30, 1);
+    EXPECT_EQ(Picture(canvas.Dc, 30, 3), "..............................\n"
+                                         "##################......######\n"
+                                         "..............................\n");
+    // A line from far outside to far outside crosses the surface, and returns at once.
+    SelectObject(canvas.Dc, GetStockObject(BLACK_PEN));
+    MoveToEx(canvas.Dc, INT32_MIN, 2, nullptr);
+    EXPECT_TRUE(LineTo(canvas.Dc, INT32_MAX, 2));
+    EXPECT_EQ(Picture(canvas.Dc, 30, 3).substr(62), "##############################\n");
+    // A diagonal: one pixel per column.
+    TestCanvas diagonal(4, 4);
+    MoveToEx(diagonal.Dc, 0, 0, nullptr);
+    LineTo(diagonal.Dc, 4, 4);
+    EXPECT_EQ(Picture(diagonal.Dc, 4, 4), "#...\n"
+                                          ".#..\n"
+                                          "..#.\n"
+                                          "...#\n");
+    SelectObject(canvas.Dc, old);
+    DeleteObject(dash);
+}
