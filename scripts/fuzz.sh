@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/setup.sh fuzz
+# Leaks inside system libraries (fontconfig parsing its configuration) are not ours.
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 status=0
 for target in build/fuzz/fuzz/*_fuzz; do
     [ -x "$target" ] || continue
