@@ -1,7 +1,7 @@
 // GdiShapes.cpp: Rectangle, FillRect, lines, pixel access and the copies BitBlt and StretchBlt.
 // Coordinates are the DC's logical ones (its origin added), every write is clipped to the DC's
-// bounds, and right and bottom edges are exclusive as in Win32. Pens are solid; a pen wider than
-// one pixel draws its width inside the rectangle's outline and centred on a line.
+// bounds, and right and bottom edges are exclusive as in Win32. Pens are solid or, one pixel wide,
+// dashed; a wider pen draws its width inside the rectangle's outline and centred on a line.
 #include "Gdi.h"
 
 #include <algorithm>
