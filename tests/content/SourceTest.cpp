@@ -58,6 +58,8 @@ TEST(ArticleSource, EachConstructBecomesItsBytes) {
     // A continuation's space leads the stored string, where the layout looks for it.
     EXPECT_EQ(Compile("א\n\n@p hang=1 continue\nאב\n"),
               Bytes({StyleDefaultParagraph, 0, 'a', 0, StyleDefaultParagraph, 0x40, ' ', 'b', 'a', 0, 0}));
+    // A byte-order mark and carriage returns are not text.
+    EXPECT_EQ(Compile("\xEF\xBB\xBF@heading א\r\n"), Bytes({StyleHeading, 0, 'a', 0, 0}));
     // Final forms, '{' as '~', escapes and Latin-1 characters.
     EXPECT_EQ(Compile("@p ltr\nךםןףץ{\\x01\\\\é\n"),
               Bytes({0xA1, 0, 0x6B, 0x6E, 0x70, 0x74, 0x76, 0x7E, 0x01, '\\', 0xE9, 0, 0}));

@@ -222,7 +222,7 @@ bool CompileArticleSource(const std::string& source, const std::string& fileName
     plain->clear();
     ArticleParser p{&fileName, plain, error, PendingRecord{}};
     int firstLine = 0;
-    size_t pos = 0;
+    size_t pos = SourceTextStart(source);
     for (int line = 1; pos < source.size(); ++line) {
         size_t end = source.find('\n', pos);
         if (end == std::string::npos) end = source.size();

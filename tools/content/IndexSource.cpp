@@ -147,7 +147,7 @@ bool CompileIndexSource(const std::string& source, const std::string& fileName, 
     IndexContext c{{}, 0};
     std::vector<uint8_t> out(MaxSectionIndexLength);
     size_t length = 0;
-    size_t pos = 0;
+    size_t pos = SourceTextStart(source);
     int firstLine = 0;
     for (int line = 1; pos < source.size(); ++line) {
         size_t end = source.find('\n', pos);

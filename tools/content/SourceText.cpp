@@ -161,3 +161,7 @@ std::string TrimSourceLine(const std::string& line) {
         --end;
     return line.substr(start, end - start);
 }
+
+size_t SourceTextStart(const std::string& source) {
+    return source.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+}

@@ -31,5 +31,7 @@ void AppendUtf8(char32_t cp, std::string* out);
 bool ParseSourceNumber(const std::string& word, unsigned max, unsigned* value);
 // Splits at spaces and tabs.
 std::vector<std::string> SplitSourceWords(const std::string& text);
+// Where the text of a source file starts: after a UTF-8 byte-order mark, which some editors write.
+size_t SourceTextStart(const std::string& source);
 // Without spaces, tabs and a carriage return at either end.
 std::string TrimSourceLine(const std::string& line);
