@@ -8,6 +8,7 @@
 #include "store/ArticleStore.h"
 #include "store/ArticleText.h"
 #include "store/Compressor.h"
+#include "store/SectionIndexFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,40 @@ TEST(Corpus, EveryArticleHasHeadingAndSubHeading) {
         ArticleHeadings h = FindArticleHeadings(c.Plain[n].data(), c.Plain[n].size());
         EXPECT_TRUE(h.HasHeading && h.HasSubHeading) << "text " << n;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The index shows what a reader expects when it opens: the guide open with its lessons shown, some
+// sections closed with their lessons hidden, and every lesson once.
+TEST(Corpus, IndexOpensLikeATableOfContents) {
+    const std::vector<uint8_t>& stream = Corpus().Plain[0];
+    SectionCursor cursor = BeginSectionRecords(stream.data(), stream.size());
+    SectionRecord r;
+    unsigned lessons[ContentTextCount + 1] = {};
+    unsigned shownLessons = 0, hiddenLessons = 0, closedHeadings = 0;
+    bool first = true;
+    while (NextSectionRecord(&cursor, &r)) {
+        if (first) {
+            EXPECT_EQ(r.Id & SectionIdHeading, SectionIdHeading);
+            EXPECT_EQ(r.Attributes & (SectionShown | SectionOpen), SectionShown | SectionOpen);
+            first = false;
+        }
+        if (r.Id & SectionIdSelectable) {
+            ++lessons[r.Id & SectionIdNumberMask];
+            (r.Attributes & SectionShown ? shownLessons : hiddenLessons)++;
+            EXPECT_GT(r.TextLength, 0u);
+        } else if (!(r.Attributes & SectionOpen)) {
+            ++closedHeadings;
+        }
+    }
+    for (int n = 1; n < ContentTextCount; n += 2)
+        EXPECT_EQ(lessons[n], 1u) << "lesson " << n;
+    EXPECT_GT(shownLessons, 8u);
+    EXPECT_GT(hiddenLessons, 50u);
+    EXPECT_GT(closedHeadings, 10u);
 }
 
 } // namespace

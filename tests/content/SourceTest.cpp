@@ -251,3 +251,95 @@ TEST(ContentCompiler, WritesEveryResourceOrNothing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ArticleSource, HeadingStylesElsewhereAreWrittenAsParagraphs) {
+    // 0xDC and 0xD1 in the middle of a text are ordinary records for the reader; the writer says
+    // so, and a left-to-right continuation keeps its space at the start as stored.
+    std::vector<uint8_t> plain = Compile("א\n@p centre large bold\nב\n@p centre\nג\n@p ltr hang=3 join\nAB\n"
+                                         "@p ltr hang=3 continue\nCD\n");
+    EXPECT_EQ(plain, Bytes({StyleDefaultParagraph,
+                            0,
+                            'a',
+                            0,
+                            StyleHeading,
+                            0,
+                            'b',
+                            0,
+                            StyleSubHeading,
+                            0,
+                            'c',
+                            0,
+                            0x21,
+                            0xC0,
+                            'A',
+                            'B',
+                            0,
+                            0xA1,
+                            0xC0,
+                            ' ',
+                            'C',
+                            'D',
+                            0,
+                            0}));
+    std::string out;
+    ArticleWriteNotes notes;
+    WriteArticleSource(plain.data(), plain.size(), 0, &out, &notes);
+    EXPECT_EQ(out, "א\n\n@p centre large bold\nב\n\n@p centre\nג\n\n@p ltr join hang=3\nAB\n\n"
+                   "@p ltr hang=3 continue\nCD\n");
+}
+
+TEST(ArticleSource, WriterReportsWhatASourceCannotCarry) {
+    std::string out;
+    ArticleWriteNotes notes;
+    const uint8_t noEnd[] = {StyleDefaultParagraph, 0, 'a', 0};
+    WriteArticleSource(noEnd, sizeof noEnd, 0, &out, &notes);
+    EXPECT_TRUE(notes.MissingEnd);
+    const uint8_t trailing[] = {StyleDefaultParagraph, 0, 'a', 0, 0, 'x', 'y'};
+    WriteArticleSource(trailing, sizeof trailing, 0, &out, &notes);
+    EXPECT_FALSE(notes.MissingEnd);
+    EXPECT_EQ(notes.TrailingBytes, 2u);
+    // A string cut off by the end of the buffer is still written, and nothing is read past it.
+    const uint8_t cut[] = {StyleDefaultParagraph, 0, 'a', 'b'};
+    out.clear();
+    WriteArticleSource(cut, sizeof cut, 0, &out, &notes);
+    EXPECT_EQ(out, "בא\n");
+}
+
+TEST(IndexSource, RawFieldsSurviveWriteAndCompile) {
+    // Records no option word describes: a label with bit 5 and style 0x1F, level 0, both Id bits,
+    // a lesson number out of range, a heading number that is not its place.
+    std::vector<uint8_t> stream = Bytes({0x07, 0x80, 0xC1, 1, 'a', 0, // heading number 7 (its place is 1)
+                                         0x00, 0x00, 0x3F, 0, 'b', 0, // label: attr 0x3F, level 0
+                                         0x05, 0xC0, 0x81, 2, 0,      // both Id bits, empty text
+                                         0xFA, 0x40, 0x81, 2, 'c', 0, // "lesson" 250
+                                         0,    0,    0,    0, 0});
+    std::string out;
+    IndexWriteNotes notes;
+    WriteIndexSource(stream.data(), stream.size(), 0, &out, &notes);
+    EXPECT_EQ(out, "heading number=7 open : א\nlabel level=0 attr=0x3F : ב\n  label id=0xC005 :\n"
+                   "  label id=0x40FA : ג\n");
+    std::vector<uint8_t> again;
+    SourceError error;
+    ASSERT_TRUE(CompileIndexSource(out, "again", &again, &error)) << FormatSourceError(error);
+    EXPECT_EQ(again, stream);
+    EXPECT_EQ(IndexErrorOf("heading : א\n\tlesson 1 : ב\n"),
+              "index.txt:2: indent with spaces, two for each level");
+}
+
+TEST(DisplayOrder, MirrorsBracketsAndKeepsRunsAtTheEdges) {
+    const auto reversed = [](const std::string& in) {
+        std::string out(in.size(), '\0');
+        ReverseForDisplay(reinterpret_cast<const uint8_t*>(in.data()), in.size(),
+                          reinterpret_cast<uint8_t*>(out.data()));
+        return out;
+    };
+    EXPECT_EQ(reversed("[a]~b}<c>"), "<c>~b}[a]");
+    EXPECT_EQ(reversed("12a34"), "34a12");
+    EXPECT_EQ(reversed("1.a,2"), "2,a.1"); // a joiner next to a letter-code byte is not in a run
+    EXPECT_EQ(reversed("X-1 a B C"), "B C a X-1");
+    EXPECT_EQ(reversed(""), "");
+}
+
+} // namespace
