@@ -31,7 +31,7 @@ struct DumpOptions {
     const char* File = nullptr;
 };
 
-void Usage() {
+void Usage(FILE* to) {
     std::fputs("usage: kestrova-dump [--verbose] [N | index]\n"
                "       kestrova-dump [--verbose] --file PATH [--index]\n"
                "       kestrova-dump --raw [N | index | --file PATH [--index]]\n"
@@ -39,13 +39,15 @@ void Usage() {
                "Prints text N (1-250: odd numbers are main texts, even ones their commentary) or the\n"
                "section index in the authoring format (docs/CONTENT.md); dump > FILE compiles back to\n"
                "the same bytes. --raw writes the decoded bytes, --stats sizes and construct totals.\n",
-               stderr);
+               to);
 }
 
 bool ParseArguments(int argc, char** argv, DumpOptions* o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--raw")
+        if (a == "--help" || a == "-h")
+            return false;
+        else if (a == "--raw")
             o->Raw = true;
         else if (a == "--stats")
             o->Stats = true;
@@ -178,8 +180,9 @@ int DumpOne(const DumpOptions& o, int number, ContentStats* stats) {
 int main(int argc, char** argv) {
     DumpOptions o;
     if (!ParseArguments(argc, argv, &o)) {
-        Usage();
-        return DumpUsage;
+        bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+        Usage(help ? stdout : stderr);
+        return help ? DumpOk : DumpUsage;
     }
     ContentStats stats{};
     int result = DumpOk;
