@@ -74,6 +74,18 @@ TEST(ArticleSource, DocumentedExample) {
                ' ',  'a', 0,   0xB1, 0x80, ' ',  'd', 0,   0xC7, 0xB4, 0,    0x81, 0,   'A', 'B', 0,   0}));
 }
 
+// The one-line table of docs/CONTENT.md.
+TEST(ArticleSource, DocumentedConstructs) {
+    EXPECT_EQ(Compile("אב\n"), Bytes({0xB1, 0, 'b', 'a', 0, 0}));
+    EXPECT_EQ(Compile("@p large\nא\n"), Bytes({0xB4, 0, 'a', 0, 0}));
+    EXPECT_EQ(Compile("@p bold right indent=63 hang=3\nא\n"), Bytes({0xB8, 0xFF, 'a', 0, 0}));
+    EXPECT_EQ(Compile("@p left ltr join\nAB\n"), Bytes({0x01, 0, 'A', 'B', 0, 0}));
+    EXPECT_EQ(Compile("@rule 40\n"), Bytes({0xC7, 40, 0, 0}));
+    EXPECT_EQ(Compile("@rule 180%\n"), Bytes({0xC7, 0xFA, 0, 0}));
+    EXPECT_EQ(Compile("@rule 0 left join\n"), Bytes({0x07, 0, 0, 0}));
+    EXPECT_EQ(Compile("@p ltr\n{ך}\\x01\\\\\n"), Bytes({0xA1, 0, 0x7E, 'k', '}', 0x01, 0x5C, 0, 0}));
+}
+
 TEST(ArticleSource, NumbersAndBracketsReadRightInReversedStorage) {
     // Reading order "(א) 12": stored so that drawing left to right shows "12 (א)" reading leftwards.
     EXPECT_EQ(Compile("(א) 12\n"), Bytes({StyleDefaultParagraph, 0, '1', '2', ' ', '(', 'a', ')', 0, 0}));
