@@ -13,7 +13,7 @@ echo
 "$dump" 2
 # Article 1 as the reader's pane draws it, written as a picture (opened when there is a display).
 picture=build/release/kestrova-article-1.png
-build/release/tools/render/kestrova_render --article 1 --width 480 --height 800 --out "$picture" >/dev/null
+build/release/tools/render/kestrova-render --article 1 --width 480 --height 800 --out "$picture" >/dev/null
 echo
 echo "Article 1 as the reader draws it: $PWD/$picture"
 if { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; } && command -v xdg-open >/dev/null; then

@@ -6,22 +6,9 @@
 
 namespace {
 
-class LineLayout : public ::testing::Test {
+class LineLayout : public PaneTest {
 protected:
-    TestSurface Surface{480, 800};
-    TextPane* Pane = nullptr;
-
-    void SetUp() override {
-        ResetReaderState();
-        ReaderState.FontSpec = MakeFontSpec(TestFace, 16, AsciiBaseUnicode);
-        RECT rect = {10, 20, 210, 320};
-        Pane = CreatePane(Surface.DC, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
-        ASSERT_NE(Pane, nullptr);
-    }
-    void TearDown() override {
-        DestroyPane(Pane, 1);
-        ResetReaderState();
-    }
+    LineLayout() : PaneTest({10, 20, 210, 320}) {}
     int Layout(const std::vector<TestRecord>& records) { return LayoutText(Pane, MakeText(records), 1); }
     // The text width of letter-code bytes in a style's font.
     int Measure(uint8_t style, const std::string& bytes) {

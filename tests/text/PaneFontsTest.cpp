@@ -18,22 +18,9 @@ extern "C" void* __wrap_calloc(size_t count, size_t size) {
 
 namespace {
 
-class PaneFonts : public ::testing::Test {
+class PaneFonts : public PaneTest {
 protected:
-    TestSurface Surface{240, 320};
-    TextPane* Pane = nullptr;
-
-    void SetUp() override {
-        ResetReaderState();
-        ReaderState.FontSpec = MakeFontSpec(TestFace, 16, AsciiBaseUnicode);
-        RECT rect = {0, 0, 240, 320};
-        Pane = CreatePane(Surface.DC, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
-        ASSERT_NE(Pane, nullptr);
-    }
-    void TearDown() override {
-        DestroyPane(Pane, 1);
-        ResetReaderState();
-    }
+    PaneFonts() : PaneTest({0, 0, 240, 320}, 240, 320) {}
     // The font selected in the DC, found by swapping a stock font in and out.
     HGDIOBJ SelectedFont() {
         HGDIOBJ current = SelectObject(Surface.DC, GetStockObject(SYSTEM_FONT));

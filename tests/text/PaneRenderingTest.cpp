@@ -9,22 +9,9 @@ namespace {
 constexpr COLORREF White = 0xFFFFFF;
 constexpr COLORREF Grey = 0x808080;
 
-class PaneRendering : public ::testing::Test {
+class PaneRendering : public PaneTest {
 protected:
-    TestSurface Surface{480, 800};
-    TextPane* Pane = nullptr;
-
-    void SetUp() override {
-        ResetReaderState();
-        ReaderState.FontSpec = MakeFontSpec(TestFace, 16, AsciiBaseUnicode);
-        RECT rect = {20, 100, 420, 700};
-        Pane = CreatePane(Surface.DC, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
-        ASSERT_NE(Pane, nullptr);
-    }
-    void TearDown() override {
-        DestroyPane(Pane, 1);
-        ResetReaderState();
-    }
+    PaneRendering() : PaneTest({20, 100, 420, 700}) {}
     // Columns [x0, x1) of row y whose pixel is exactly the colour: first and last, or -1.
     std::pair<int, int> Span(int y, COLORREF colour, int x0 = 0, int x1 = 480) {
         int first = -1, last = -1;

@@ -5,6 +5,8 @@
 #include "store/ArticleStore.h"
 #include "text/TextPane.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -69,6 +71,28 @@ inline FontSpec MakeFontSpec(const char16_t* face, int size, int base) {
     spec.FontAsciiBase = base;
     return spec;
 }
+
+// A pane of the given rectangle on a 480 x 800 (or given) surface, in the test face at size 16 with
+// the Unicode letter base; the state records are reset around each test.
+class PaneTest : public ::testing::Test {
+protected:
+    PaneTest(RECT rect, int surfaceWidth = 480, int surfaceHeight = 800)
+        : Surface(surfaceWidth, surfaceHeight), PaneRect(rect) {}
+    TestSurface Surface;
+    RECT PaneRect;
+    TextPane* Pane = nullptr;
+
+    void SetUp() override {
+        ResetReaderState();
+        ReaderState.FontSpec = MakeFontSpec(TestFace, 16, AsciiBaseUnicode);
+        Pane = CreatePane(Surface.DC, &PaneRect, &ReaderState.FontSpec, PaneInitialCapacity);
+        ASSERT_NE(Pane, nullptr);
+    }
+    void TearDown() override {
+        DestroyPane(Pane, 1);
+        ResetReaderState();
+    }
+};
 
 // The display lines of a pane as (entry, blank) pairs are awkward to read in tests; this gives the
 // bytes of each entry's run as a string.

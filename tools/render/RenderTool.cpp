@@ -1,4 +1,4 @@
-// RenderTool.cpp: kestrova_render, a picture of one text as the reader's pane draws it, until the
+// RenderTool.cpp: kestrova-render, a picture of one text as the reader's pane draws it, until the
 // reader's window exists, and the line table behind it. The text comes from the resources built
 // into this program (or from a file of plain article bytes); the pane, its DC and the text are
 // freed before exit.
@@ -29,7 +29,7 @@ struct RenderOptions {
 };
 
 const char Usage[] =
-    "usage: kestrova_render [--article N] [--commentary] [--plain FILE] [--width W] [--height H]\n"
+    "usage: kestrova-render [--article N] [--commentary] [--plain FILE] [--width W] [--height H]\n"
     "                       [--face NAME] [--size S] [--base 224|1488|97] [--flags HEX] [--reverse]\n"
     "                       [--top LINE] [--hit START:END] [--banner] [--out FILE.png]\n"
     "Lays out text N (1-250; --commentary adds 1 to an odd N) as the reader's pane does, writes the\n"
@@ -92,7 +92,7 @@ bool ParseOptions(int argc, char** argv, RenderOptions* o) {
         } else
             ok = false;
         if (!ok) {
-            std::fprintf(stderr, "kestrova_render: bad option %s\n%s", a.c_str(), Usage);
+            std::fprintf(stderr, "kestrova-render: bad option %s\n%s", a.c_str(), Usage);
             return false;
         }
     }
@@ -110,7 +110,7 @@ uint8_t* ReadPlainFile(const char* path) {
     size_t length = text ? std::fread(text, 1, limit + 1, file) : 0;
     std::fclose(file);
     if (text && length > limit) {
-        std::fprintf(stderr, "kestrova_render: %s is longer than %zu bytes\n", path, limit);
+        std::fprintf(stderr, "kestrova-render: %s is longer than %zu bytes\n", path, limit);
         std::free(text);
         return nullptr;
     }
@@ -144,10 +144,10 @@ int Render(const RenderOptions& o, uint8_t* text) {
     TextPane* pane = previous ? CreatePane(dc, &rect, &ReaderState.FontSpec, PaneInitialCapacity) : nullptr;
     int status = 1;
     if (!pane) {
-        std::fprintf(stderr, "kestrova_render: cannot make a %dx%d surface\n", o.Width, o.Height);
+        std::fprintf(stderr, "kestrova-render: cannot make a %dx%d surface\n", o.Width, o.Height);
         std::free(text);
     } else if (int result = LayoutText(pane, text, 1); result != LayoutOk) {
-        std::fprintf(stderr, "kestrova_render: the layout failed with 0x%X\n", unsigned(result));
+        std::fprintf(stderr, "kestrova-render: the layout failed with 0x%X\n", unsigned(result));
     } else {
         pane->TopLine = uint16_t(o.TopLine);
         pane->HitStart = uint16_t(o.HitStart);
@@ -158,7 +158,7 @@ int Render(const RenderOptions& o, uint8_t* text) {
             PrintTable(o, pane);
             status = 0;
         } else {
-            std::fprintf(stderr, "kestrova_render: cannot write %s\n", o.Out.c_str());
+            std::fprintf(stderr, "kestrova-render: cannot write %s\n", o.Out.c_str());
         }
     }
     DestroyPane(pane, 1);
@@ -177,9 +177,9 @@ int main(int argc, char** argv) {
     uint8_t* text = options.PlainFile ? ReadPlainFile(options.PlainFile) : LoadArticleText(options.Number);
     if (!text) {
         if (options.PlainFile)
-            std::fprintf(stderr, "kestrova_render: cannot read %s\n", options.PlainFile);
+            std::fprintf(stderr, "kestrova-render: cannot read %s\n", options.PlainFile);
         else
-            std::fprintf(stderr, "kestrova_render: text %d is not in this build\n", options.Number);
+            std::fprintf(stderr, "kestrova-render: text %d is not in this build\n", options.Number);
         return 1;
     }
     return Render(options, text);
