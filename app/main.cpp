@@ -52,7 +52,7 @@ int main() {
     size_t plainBytes = 0;
     int loaded = 0;
     int failed = CheckArticles(&plainBytes, &loaded);
-    std::printf("Kestrova resource check: %d resources, %d texts decoded (%zu bytes), %d failed\n", count.Total,
-                loaded, plainBytes, failed);
+    std::printf("Kestrova resource check: %d resources, %d texts decoded (%zu bytes), %d failed\n",
+                count.Total, loaded, plainBytes, failed);
     return failed == 0 && count.Total > 0 ? 0 : 1;
 }

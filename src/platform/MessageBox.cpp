@@ -18,7 +18,9 @@ MessageBoxRecord& Boxes() {
     return record;
 }
 
-std::u16string TextOrEmpty(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
+std::u16string TextOrEmpty(LPCWSTR s) {
+    return s ? std::u16string(s) : std::u16string();
+}
 
 } // namespace
 
@@ -33,7 +35,15 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     return boxes.Answer;
 }
 
-const std::vector<PlatformMessageBoxCall>& PlatformMessageBoxLog() { return Boxes().Calls; }
-void PlatformClearMessageBoxLog() { Boxes().Calls.clear(); }
-void PlatformSetMessageBoxAnswer(int answer) { Boxes().Answer = answer; }
-void PlatformSetMessageBoxEcho(BOOL echo) { Boxes().Echo = echo; }
+const std::vector<PlatformMessageBoxCall>& PlatformMessageBoxLog() {
+    return Boxes().Calls;
+}
+void PlatformClearMessageBoxLog() {
+    Boxes().Calls.clear();
+}
+void PlatformSetMessageBoxAnswer(int answer) {
+    Boxes().Answer = answer;
+}
+void PlatformSetMessageBoxEcho(BOOL echo) {
+    Boxes().Echo = echo;
+}

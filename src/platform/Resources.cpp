@@ -36,9 +36,15 @@ struct ResModule {
     std::vector<ResEntry> Entries;
 };
 
-DWORD ReadU32(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
-WORD ReadU16(const BYTE* p) { return WORD(p[0] | p[1] << 8); }
-size_t AlignUp4(size_t v) { return (v + 3) & ~size_t(3); }
+DWORD ReadU32(const BYTE* p) {
+    return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
+}
+WORD ReadU16(const BYTE* p) {
+    return WORD(p[0] | p[1] << 8);
+}
+size_t AlignUp4(size_t v) {
+    return (v + 3) & ~size_t(3);
+}
 
 // Reads an id (0xFFFF, id) or a 0-terminated UTF-16 string at pos, never past end.
 bool ReadResName(const BYTE* base, size_t end, size_t* pos, ResName* out) {
@@ -111,7 +117,9 @@ ResModule* EmbeddedModule() {
     return module;
 }
 
-ResModule* ToModule(HMODULE module) { return reinterpret_cast<ResModule*>(module); }
+ResModule* ToModule(HMODULE module) {
+    return reinterpret_cast<ResModule*>(module);
+}
 
 } // namespace
 
@@ -138,9 +146,13 @@ HGLOBAL LoadResource(HMODULE, HRSRC resource) {
     return const_cast<BYTE*>(reinterpret_cast<ResEntry*>(resource)->Data);
 }
 
-LPVOID LockResource(HGLOBAL resourceData) { return resourceData; }
+LPVOID LockResource(HGLOBAL resourceData) {
+    return resourceData;
+}
 
-BOOL FreeResource(HGLOBAL) { return FALSE; }
+BOOL FreeResource(HGLOBAL) {
+    return FALSE;
+}
 
 HMODULE PlatformOpenResourceModule(const void* resBytes, size_t size) {
     if (resBytes == nullptr) return nullptr;

@@ -3,11 +3,14 @@
 
 size_t wcslen16(const WCHAR* s) {
     size_t n = 0;
-    while (s[n] != 0) ++n;
+    while (s[n] != 0)
+        ++n;
     return n;
 }
 
-static WCHAR FoldAscii(WCHAR c) { return (c >= u'a' && c <= u'z') ? WCHAR(c - 32) : c; }
+static WCHAR FoldAscii(WCHAR c) {
+    return (c >= u'a' && c <= u'z') ? WCHAR(c - 32) : c;
+}
 
 int wcsicmp16(const WCHAR* a, const WCHAR* b) {
     for (;; ++a, ++b) {

@@ -2,8 +2,8 @@
 // constants and semantics. The program's own code includes this header and nothing below platform/.
 #pragma once
 
-#include "platform/Win32Types.h"
-#include "platform/Win32Resources.h"
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32Gdi.h"
+#include "platform/Win32Resources.h"
 #include "platform/Win32Text.h"
+#include "platform/Win32Types.h"

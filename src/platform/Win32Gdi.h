@@ -59,7 +59,7 @@ constexpr BYTE HEBREW_CHARSET = 177;
 constexpr DWORD TRUETYPE_FONTTYPE = 0x0004;
 
 typedef int(CALLBACK* FONTENUMPROCW)(const LOGFONTW* logFont, const TEXTMETRICW* metrics, DWORD fontType,
-                                      LPARAM lParam);
+                                     LPARAM lParam);
 
 // Stock objects.
 constexpr int WHITE_BRUSH = 0;
@@ -156,7 +156,7 @@ LONG GetDialogBaseUnits();
 // Objects.
 HGDIOBJ GetStockObject(int index);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object); // returns what it replaced; null on failure
-BOOL DeleteObject(HGDIOBJ object);             // stock objects and selected objects: no-op TRUE/FALSE as Win32
+BOOL DeleteObject(HGDIOBJ object);            // stock objects and selected objects: no-op TRUE/FALSE as Win32
 int GetObjectW(HGDIOBJ object, int size, LPVOID buffer); // LOGFONTW for fonts, BITMAP for bitmaps
 HPEN CreatePen(int style, int width, COLORREF colour);
 HBRUSH CreateSolidBrush(COLORREF colour);

@@ -32,6 +32,6 @@ BOOL FreeResource(HGLOBAL resourceData);
 HMODULE PlatformOpenResourceModule(const void* resBytes, size_t size);
 void PlatformCloseResourceModule(HMODULE module);
 // Not Win32: calls visit for every resource of the module in file order; stops when visit returns FALSE.
-typedef BOOL (*PlatformResourceVisitor)(LPCWSTR type, LPCWSTR name, WORD language, const void* data, DWORD size,
-                                        void* context);
+typedef BOOL (*PlatformResourceVisitor)(LPCWSTR type, LPCWSTR name, WORD language, const void* data,
+                                        DWORD size, void* context);
 void PlatformEnumResources(HMODULE module, PlatformResourceVisitor visit, void* context);

@@ -75,12 +75,24 @@ struct SIZE {
 };
 typedef SIZE* LPSIZE;
 
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16); }
-constexpr BYTE GetRValue(COLORREF c) { return BYTE(c); }
-constexpr BYTE GetGValue(COLORREF c) { return BYTE(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return BYTE(c >> 16); }
-constexpr WORD LOWORD(ULONG_PTR v) { return WORD(v & 0xFFFF); }
-constexpr WORD HIWORD(ULONG_PTR v) { return WORD((v >> 16) & 0xFFFF); }
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+    return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
+}
+constexpr BYTE GetRValue(COLORREF c) {
+    return BYTE(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+    return BYTE(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+    return BYTE(c >> 16);
+}
+constexpr WORD LOWORD(ULONG_PTR v) {
+    return WORD(v & 0xFFFF);
+}
+constexpr WORD HIWORD(ULONG_PTR v) {
+    return WORD((v >> 16) & 0xFFFF);
+}
 
 // An integer resource name or type: a pointer whose value is below 0x10000.
 #define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))

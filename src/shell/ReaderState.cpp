@@ -4,7 +4,8 @@
 #include <cstring>
 
 struct ReaderState ReaderState;
-struct PaneState PaneState = {nullptr, nullptr, nullptr, nullptr, nullptr, {0, 0, 0, 0}, DefaultBottomSection, 0};
+struct PaneState PaneState = {nullptr, nullptr, nullptr, nullptr, nullptr, {0, 0, 0, 0}, DefaultBottomSection,
+                              0};
 
 const WCHAR* const SettingsKeyPath = u"Software\\Tellgrove\\Kestrova";
 int32_t AllowSipInHebrewSearch = DefaultAllowSipInHebrewSearch;
@@ -25,4 +26,6 @@ void ResetReaderState() {
     LastClientHeight = 0;
 }
 
-TextPane* ActingPane() { return PaneState.ActivePane ? PaneState.ActivePane : ReaderState.TopPane; }
+TextPane* ActingPane() {
+    return PaneState.ActivePane ? PaneState.ActivePane : ReaderState.TopPane;
+}

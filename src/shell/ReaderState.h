@@ -10,7 +10,7 @@
 struct TextPane;
 
 // Limits of the stored texts.
-constexpr int FontFaceCapacity = 32;    // UTF-16 units with the terminator (31 characters)
+constexpr int FontFaceCapacity = 32;     // UTF-16 units with the terminator (31 characters)
 constexpr int SearchStringCapacity = 34; // bytes with the terminator (33 characters)
 
 // Flags bits. Bits not named here are loaded and saved with the word and tested nowhere.
@@ -18,7 +18,7 @@ constexpr uint32_t FlagTapScrolls = 0x80000000;       // tapping a pane scrolls 
 constexpr uint32_t FlagTapZonesVertical = 0x10000000; // tap zones by y (upper/lower), else by x
 constexpr uint32_t FlagTapAmountMask = 0x07000000;    // 3-bit scroll amount of a tap
 constexpr unsigned FlagTapAmountShift = 24;
-constexpr uint32_t FlagPageAmountMask = 0x00700000;   // 3-bit scroll amount of Page Up / Down
+constexpr uint32_t FlagPageAmountMask = 0x00700000; // 3-bit scroll amount of Page Up / Down
 constexpr unsigned FlagPageAmountShift = 20;
 constexpr uint32_t FlagReverse = 0x00000800;          // "Re&verse": displayed runs reversed
 constexpr uint32_t FlagScrollBarsFollow = 0x000000C0; // either bit: the scroll bars follow the panes
@@ -56,9 +56,9 @@ struct FontSpec {
 struct ReaderState {
     HINSTANCE Instance;
     ::FontSpec FontSpec;
-    uint16_t LastPosition;            // top pane's first visible line to restore
+    uint16_t LastPosition; // top pane's first visible line to restore
     uint32_t Flags;
-    uint16_t Lesson;                  // current article number, odd 1-249
+    uint16_t Lesson;                         // current article number, odd 1-249
     char SearchString[SearchStringCapacity]; // last search text, letter code
     TextPane* TopPane;
     int32_t MenuBarOnBottom;
@@ -68,20 +68,20 @@ struct ReaderState {
     HWND MainWindow;
     HBITMAP TreeBitmaps[TreeBitmapCount];
     uint16_t BookmarkCount;
-    uint16_t* Bookmarks;              // zero-terminated; owned, freed at shutdown
-    uint16_t BookmarkFlags;           // bit 0: do not ask before removing a bookmark
+    uint16_t* Bookmarks;    // zero-terminated; owned, freed at shutdown
+    uint16_t BookmarkFlags; // bit 0: do not ask before removing a bookmark
     int32_t TodayRequested;
 };
 constexpr uint16_t BookmarkFlagNoAsk = 0x0001;
 
 struct PaneState {
-    HWND BottomPaneScrollBar;   // created with the window name "Top"; scrolls the bottom pane
-    HWND TopPaneScrollBar;      // created with the window name "Bottom"; scrolls the top pane
+    HWND BottomPaneScrollBar; // created with the window name "Top"; scrolls the bottom pane
+    HWND TopPaneScrollBar;    // created with the window name "Bottom"; scrolls the top pane
     HWND CurrentScrollBar;
     TextPane* BottomPane;
-    TextPane* ActivePane;       // null means the top pane
+    TextPane* ActivePane; // null means the top pane
     RECT BottomRect;
-    int32_t BottomSection;      // split code
+    int32_t BottomSection; // split code
     uint16_t BottomSectionLastPosition;
 };
 

@@ -20,7 +20,8 @@ uint8_t* LoadArticleText(int resourceNumber) {
     const uint8_t* bytes = handle ? static_cast<const uint8_t*>(LockResource(handle)) : nullptr;
     if (bytes == nullptr || size < CompressedBlockOffset) return nullptr;
     unsigned headerLength = unsigned(bytes[0]) << 8 | bytes[1];
-    return ReadCompressedBlockSized(bytes + CompressedBlockOffset, size - CompressedBlockOffset, headerLength);
+    return ReadCompressedBlockSized(bytes + CompressedBlockOffset, size - CompressedBlockOffset,
+                                    headerLength);
 }
 
 uint8_t* ReadCompressedBlock(const uint8_t* block, unsigned headerLength) {

@@ -21,7 +21,8 @@ bool NextTextRecord(RecordCursor* cursor, TextRecord* record) {
 }
 
 int RuleLength(uint8_t param, int paneWidth) {
-    int length = param <= RuleMaxPixelParam ? int(param) : ((int(param) - int(RuleMaxPixelParam)) * 2 * paneWidth) / 100;
+    int length = param <= RuleMaxPixelParam ? int(param)
+                                            : ((int(param) - int(RuleMaxPixelParam)) * 2 * paneWidth) / 100;
     return length > paneWidth ? paneWidth : length;
 }
 

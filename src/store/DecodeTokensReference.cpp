@@ -19,7 +19,8 @@ bool DecodeTokensReference(const uint8_t* src, size_t srcLength, uint8_t* out, s
             size_t d = (w >> 3) & 0x7FF;
             size_t length = (w & 7) + 3;
             if (d == 0 || d > o) return false; // nothing to copy from
-            for (size_t k = 0; k < length && o < plainLength; ++k, ++o) out[o] = out[o - d];
+            for (size_t k = 0; k < length && o < plainLength; ++k, ++o)
+                out[o] = out[o - d];
         } else {
             out[o++] = ' ';
             if (o >= plainLength) break;

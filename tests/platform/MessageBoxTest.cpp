@@ -27,7 +27,7 @@ TEST(MessageBox, RecordsEachCallWithTheDefaultCaption) {
 TEST(Utf, RoundTripsAndReplacesDamage) {
     std::u16string hebrew = u"\u05D0\u05D1 (x) \U0001F600";
     EXPECT_EQ(PlatformUtf8ToUtf16(PlatformUtf16ToUtf8(hebrew)), hebrew);
-    EXPECT_EQ(PlatformUtf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD"); // overlong
+    EXPECT_EQ(PlatformUtf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");   // overlong
     EXPECT_EQ(PlatformUtf8ToUtf16("a\xE0\x80"), u"a\uFFFD\uFFFD"); // cut short
     EXPECT_EQ(PlatformUtf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(wcsicmp16(u"Named", u"NAMED"), 0);

@@ -16,7 +16,9 @@ const BYTE* ResourceBytes(LPCWSTR name, LPCWSTR type, DWORD* size) {
     return static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
 }
 
-WORD ReadU16(const BYTE* p) { return WORD(p[0] | p[1] << 8); }
+WORD ReadU16(const BYTE* p) {
+    return WORD(p[0] | p[1] << 8);
+}
 
 } // namespace
 
@@ -40,7 +42,7 @@ TEST(Resources, FindsEveryTypeByIntegerId) {
 
     const BYTE* bitmap = ResourceBytes(MAKEINTRESOURCEW(201), RT_BITMAP, &size);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(ReadU16(bitmap), 40); // BITMAPINFOHEADER without the file header
+    EXPECT_EQ(ReadU16(bitmap), 40);     // BITMAPINFOHEADER without the file header
     EXPECT_EQ(ReadU16(bitmap + 14), 1); // one bit per pixel
 
     EXPECT_NE(ResourceBytes(MAKEINTRESOURCEW(101), RT_GROUP_ICON, &size), nullptr);
@@ -72,7 +74,8 @@ TEST(Resources, DamagedResourceFilesAreRefused) {
     EXPECT_EQ(PlatformOpenResourceModule(oversize, sizeof oversize), nullptr);
     // A string name without its terminator inside the header.
     BYTE unterminated[32] = {0, 0, 0, 0, 0x20, 0, 0, 0};
-    for (int i = 8; i < 32; ++i) unterminated[i] = 'A';
+    for (int i = 8; i < 32; ++i)
+        unterminated[i] = 'A';
     EXPECT_EQ(PlatformOpenResourceModule(unterminated, sizeof unterminated), nullptr);
     // No bytes at all is an empty, valid module.
     HMODULE empty = PlatformOpenResourceModule(truncated, 0);

@@ -1,6 +1,6 @@
 // The article store: resource numbering, block checks and the decoder's edge cases.
-#include "platform/Win32.h"
 #include "store/ArticleStore.h"
+#include "platform/Win32.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,8 @@ Decoded Decode(const Bytes& tokens, unsigned plainLength) {
     uint8_t* out = UnCompress(tokens.data(), unsigned(tokens.size()), plainLength);
     if (out == nullptr) return {false, {}};
     Decoded d{true, Bytes(out, out + plainLength)};
-    for (size_t k = 0; k < ArticleTextPadding; ++k) EXPECT_EQ(out[plainLength + k], 0);
+    for (size_t k = 0; k < ArticleTextPadding; ++k)
+        EXPECT_EQ(out[plainLength + k], 0);
     std::free(out);
     return d;
 }
@@ -87,11 +88,11 @@ TEST_F(ArticleStore, DistanceOneLengthTenRepeatsTheLastByte) {
 }
 
 TEST_F(ArticleStore, DamagedStreamsTakeTheBufferErrorPath) {
-    EXPECT_FALSE(Decode({'a', 0x80, 0x10}, 4).Ok);  // distance 2 from position 1
-    EXPECT_FALSE(Decode({'a', 0x80, 0x00}, 4).Ok);  // distance 0
-    EXPECT_FALSE(Decode({'a', 0x80}, 4).Ok);        // back-reference without its second byte
-    EXPECT_FALSE(Decode({0x04, 'a', 'b'}, 4).Ok);   // literal run cut short
-    EXPECT_FALSE(Decode({0x80, 0x08}, 3).Ok);       // copy before anything was written
+    EXPECT_FALSE(Decode({'a', 0x80, 0x10}, 4).Ok); // distance 2 from position 1
+    EXPECT_FALSE(Decode({'a', 0x80, 0x00}, 4).Ok); // distance 0
+    EXPECT_FALSE(Decode({'a', 0x80}, 4).Ok);       // back-reference without its second byte
+    EXPECT_FALSE(Decode({0x04, 'a', 'b'}, 4).Ok);  // literal run cut short
+    EXPECT_FALSE(Decode({0x80, 0x08}, 3).Ok);      // copy before anything was written
     EXPECT_EQ(BufferErrors(), 5u);
 }
 

@@ -14,13 +14,15 @@ Bytes Record(uint8_t style, uint8_t param, const std::string& s) {
     Bytes b(s.size() + 3, 0);
     b[0] = style;
     b[1] = param;
-    for (size_t i = 0; i < s.size(); ++i) b[2 + i] = uint8_t(s[i]);
+    for (size_t i = 0; i < s.size(); ++i)
+        b[2 + i] = uint8_t(s[i]);
     return b;
 }
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
     return all;
 }
 
@@ -28,7 +30,8 @@ std::vector<TextRecord> Walk(const Bytes& text) {
     std::vector<TextRecord> records;
     RecordCursor cursor = BeginRecords(text.data(), text.size());
     TextRecord r;
-    while (NextTextRecord(&cursor, &r)) records.push_back(r);
+    while (NextTextRecord(&cursor, &r))
+        records.push_back(r);
     return records;
 }
 
@@ -111,7 +114,7 @@ TEST(ArticleText, LetterCodeBothWays) {
     EXPECT_EQ(UnicodeToLetterCode(U'{'), LetterCodeBrace);
     EXPECT_EQ(UnicodeToLetterCode(U'7'), '7');
     EXPECT_EQ(UnicodeToLetterCode(U'A'), 'A');
-    EXPECT_EQ(UnicodeToLetterCode(U'a'), 0);   // the letter code has no Latin small letters
+    EXPECT_EQ(UnicodeToLetterCode(U'a'), 0); // the letter code has no Latin small letters
     EXPECT_EQ(UnicodeToLetterCode(U'~'), 0);
     EXPECT_EQ(UnicodeToLetterCode(0x05F0), 0); // Yiddish ligature: not a letter of the code
     EXPECT_EQ(UnicodeToLetterCode(0xE9), 0xE9);

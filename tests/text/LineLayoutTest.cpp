@@ -242,7 +242,8 @@ TEST_F(LineLayout, ANewPaneWithoutATableMakesOne) {
 
 TEST_F(LineLayout, RecordsBeyondSixteenBitOffsetsAreLeftOut) {
     std::string words;
-    while (words.size() < 60000) words += "abcdefg ";
+    while (words.size() < 60000)
+        words += "abcdefg ";
     words.resize(60000);
     ASSERT_EQ(Layout({{0x01, 0, words}, {0x01, 0, std::string(10000, 'b')}}), LayoutOk);
     ASSERT_GT(Pane->LineCount, 0);
