@@ -1,8 +1,8 @@
-// Specimen.cpp: writes a specimen sheet of one installed face to a PNG, drawn through the
+// FaceSheet.cpp: writes a sample sheet of one installed face to a PNG, drawn through the
 // platform's own GDI layer exactly as the reader draws: for every size of the font dialog's size
 // table, regular and bold, the 27 letter codes at the Unicode base (U+05D0-U+05EA, in code order,
 // left to right) and at the 8-bit base (224-250, which a Unicode face shows as Latin-1), then a
-// line of text in display order. Usage: kestrova-specimen "Face Name" out.png [size,size,... [zoom]]
+// line of text in display order. Usage: kestrova-facesheet "Face Name" out.png [size,size,... [zoom]]
 // A zoom of 2 to 8 enlarges the sheet pixel for pixel (StretchBlt), to inspect edges and hinting.
 // Run with FONTCONFIG_FILE=tests/platform/fonts/fonts.conf to see the faces the tests pin.
 #include "platform/Win32.h"
@@ -127,7 +127,7 @@ std::vector<int> ParseSizes(const char* list) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: kestrova-specimen \"Face Name\" out.png [size,size,...]\n");
+        std::fprintf(stderr, "usage: kestrova-facesheet \"Face Name\" out.png [size,size,...]\n");
         return 2;
     }
     Sheet sheet{CreateCompatibleDC(nullptr), PlatformUtf8ToUtf16(argv[1]), {}};
@@ -158,6 +158,6 @@ int main(int argc, char** argv) {
     SelectObject(sheet.Dc, old);
     DeleteObject(bitmap);
     DeleteDC(sheet.Dc);
-    if (!ok) std::fprintf(stderr, "specimen: cannot write %s\n", argv[2]);
+    if (!ok) std::fprintf(stderr, "kestrova-facesheet: cannot write %s\n", argv[2]);
     return ok ? 0 : 1;
 }
