@@ -4,6 +4,7 @@
 
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32Gdi.h"
+#include "platform/Win32Registry.h"
 #include "platform/Win32Resources.h"
 #include "platform/Win32Text.h"
 #include "platform/Win32Types.h"

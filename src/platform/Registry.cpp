@@ -1,0 +1,283 @@
+// Registry.cpp: the registry API and its handles. The process keeps one tree (loaded from the file on
+// the first call) and a handle table; a handle is (generation << SlotBits) | (slot + 1), so a closed
+// or made-up handle is refused, never followed. HKEY_CURRENT_USER is not in the table: it always
+// names the hive and has every access right. The tree owns every key; closing a handle frees only
+// its slot. Keys are never deleted while the process runs, so a handle's key pointer stays valid
+// until PlatformResetRegistry, which also invalidates every handle.
+#include "platform/Win32Registry.h"
+
+#include "platform/RegistryStorage.h"
+#include "platform/RegistryTree.h"
+
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr unsigned SlotBits = 24;
+constexpr uintptr_t SlotMask = (uintptr_t(1) << SlotBits) - 1;
+constexpr std::u16string_view CurrentUserHive = u"HKEY_CURRENT_USER";
+
+struct OpenKey {
+    RegKey* Key;
+    REGSAM Access;
+    size_t Depth;      // keys from the hive down, the hive being 1
+    bool WroteThrough; // the file is written when this handle is closed
+};
+
+struct HandleSlot {
+    bool Used;
+    OpenKey Open;
+    uintptr_t Generation;
+};
+
+struct Registry {
+    bool Loaded = false;
+    bool PathGiven = false;
+    std::string GivenPath;
+    std::string Path;
+    RegKey Root;
+    RegKey* CurrentUser = nullptr;
+    // Not ERROR_SUCCESS: the file may not be written (it could not be read or moved aside, or no path
+    // can be named), and this is what saving reports.
+    LONG SaveRefused = ERROR_SUCCESS;
+    bool Dirty = false;
+    bool WroteThroughRoot = false; // written through HKEY_CURRENT_USER itself
+    std::vector<HandleSlot> Slots;
+    std::vector<uint32_t> Free;
+};
+
+Registry& State() {
+    static Registry registry;
+    if (!registry.Loaded) {
+        registry.Path = registry.PathGiven ? registry.GivenPath : RegDefaultFilePath();
+        registry.SaveRefused =
+            registry.Path.empty() ? ERROR_PATH_NOT_FOUND : RegLoadFile(registry.Path, &registry.Root);
+        bool created = false;
+        registry.CurrentUser = RegFindOrAddSubKey(&registry.Root, CurrentUserHive, &created);
+        registry.Loaded = registry.CurrentUser != nullptr;
+    }
+    return registry;
+}
+
+// The record behind key; HKEY_CURRENT_USER gives a temporary record for the hive.
+LONG Resolve(HKEY key, OpenKey** record, OpenKey* hive) {
+    Registry& r = State();
+    *record = nullptr;
+    if (!r.Loaded) return ERROR_OUTOFMEMORY;
+    if (key == HKEY_CURRENT_USER) {
+        *hive = OpenKey{r.CurrentUser, KEY_ALL_ACCESS, 1, false};
+        return ERROR_SUCCESS;
+    }
+    auto value = reinterpret_cast<uintptr_t>(key);
+    uintptr_t slot = value & SlotMask;
+    if (slot == 0 || slot - 1 >= r.Slots.size()) return ERROR_INVALID_HANDLE;
+    HandleSlot& s = r.Slots[slot - 1];
+    if (!s.Used || s.Generation != (value >> SlotBits)) return ERROR_INVALID_HANDLE;
+    *record = &s.Open;
+    return ERROR_SUCCESS;
+}
+
+LONG Register(const OpenKey& open, PHKEY result) {
+    Registry& r = State();
+    uint32_t slot;
+    if (!r.Free.empty()) {
+        slot = r.Free.back();
+        r.Free.pop_back();
+    } else {
+        if (r.Slots.size() >= SlotMask) return ERROR_OUTOFMEMORY;
+        slot = uint32_t(r.Slots.size());
+        r.Slots.push_back(HandleSlot{false, OpenKey{}, 0});
+    }
+    HandleSlot& s = r.Slots[slot];
+    s.Used = true;
+    s.Open = open;
+    s.Generation++;
+    *result = reinterpret_cast<HKEY>((s.Generation << SlotBits) | (uintptr_t(slot) + 1));
+    return ERROR_SUCCESS;
+}
+
+// Splits a sub-key path into names. A trailing backslash is allowed, as in Win32; a leading one or
+// an empty name between two is not.
+LONG SplitPath(LPCWSTR subKey, std::vector<std::u16string_view>* names) {
+    if (subKey == nullptr || subKey[0] == 0) return ERROR_SUCCESS;
+    std::u16string_view path(subKey);
+    if (path[0] == u'\\') return ERROR_BAD_PATHNAME;
+    if (path.back() == u'\\') path.remove_suffix(1);
+    for (size_t start = 0;;) {
+        size_t end = path.find(u'\\', start);
+        std::u16string_view name =
+            path.substr(start, end == std::u16string_view::npos ? path.size() - start : end - start);
+        if (name.empty() || names->size() > RegMaxDepth) return ERROR_BAD_PATHNAME;
+        names->push_back(name);
+        if (end == std::u16string_view::npos) return ERROR_SUCCESS;
+        start = end + 1;
+    }
+}
+
+// Records a change made through the handle (or the hive itself when record is null).
+void MarkWritten(OpenKey* record) {
+    Registry& r = State();
+    r.Dirty = true;
+    if (record != nullptr)
+        record->WroteThrough = true;
+    else
+        r.WroteThroughRoot = true;
+}
+
+LONG Flush() {
+    Registry& r = State();
+    if (!r.Dirty) return ERROR_SUCCESS;
+    if (r.SaveRefused != ERROR_SUCCESS) return r.SaveRefused;
+    LONG result = RegSaveFile(r.Path, r.Root);
+    if (result == ERROR_SUCCESS) r.Dirty = false;
+    return result;
+}
+
+LONG ValueName(LPCWSTR name, std::u16string_view* out) {
+    *out = name == nullptr ? std::u16string_view() : std::u16string_view(name);
+    return RegNameIsStorable(*out) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+}
+
+} // namespace
+
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result) {
+    if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    OpenKey hive, *record;
+    std::vector<std::u16string_view> names;
+    LONG status = Resolve(key, &record, &hive);
+    if (status == ERROR_SUCCESS) status = SplitPath(subKey, &names);
+    if (status != ERROR_SUCCESS) return status;
+    const OpenKey& base = record ? *record : hive;
+    RegKey* node = base.Key;
+    for (std::u16string_view name : names)
+        if ((node = RegFindSubKey(node, name)) == nullptr) return ERROR_FILE_NOT_FOUND;
+    return Register(OpenKey{node, desired, base.Depth + names.size(), false}, result);
+}
+
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM desired,
+                     const LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
+    if (result == nullptr || subKey == nullptr || options != REG_OPTION_NON_VOLATILE)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    OpenKey hive, *record;
+    std::vector<std::u16string_view> names;
+    LONG status = Resolve(key, &record, &hive);
+    if (status == ERROR_SUCCESS) status = SplitPath(subKey, &names);
+    if (status != ERROR_SUCCESS) return status;
+    for (std::u16string_view name : names)
+        if (!RegNameIsStorable(name)) return ERROR_INVALID_PARAMETER;
+    OpenKey& base = record ? *record : hive;
+    if (base.Depth + names.size() > RegMaxDepth) return ERROR_BAD_PATHNAME;
+    RegKey* node = base.Key;
+    size_t found = 0;
+    for (; found < names.size(); ++found) {
+        RegKey* next = RegFindSubKey(node, names[found]);
+        if (next == nullptr) break;
+        node = next;
+    }
+    bool creating = found < names.size();
+    if (creating && (base.Access & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;
+    for (size_t i = found; i < names.size(); ++i) {
+        bool created = false;
+        if ((node = RegFindOrAddSubKey(node, names[i], &created)) == nullptr) return ERROR_OUTOFMEMORY;
+    }
+    OpenKey open{node, desired, base.Depth + names.size(), false};
+    if (creating) MarkWritten(&open);
+    status = Register(open, result);
+    if (status == ERROR_SUCCESS && disposition != nullptr)
+        *disposition = creating ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return status;
+}
+
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD dataSize) {
+    if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) return ERROR_INVALID_PARAMETER;
+    OpenKey hive, *record;
+    LONG status = Resolve(key, &record, &hive);
+    if (status != ERROR_SUCCESS) return status;
+    const OpenKey& open = record ? *record : hive;
+    if ((open.Access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    std::u16string_view name = valueName == nullptr ? std::u16string_view() : std::u16string_view(valueName);
+    auto it = open.Key->Values.find(name);
+    if (it == open.Key->Values.end()) return ERROR_FILE_NOT_FOUND;
+    const RegValue& value = it->second;
+    auto size = DWORD(value.Data.size());
+    if (type != nullptr) *type = value.Type;
+    if (data != nullptr && *dataSize < size)
+        status = ERROR_MORE_DATA;
+    else if (data != nullptr && size > 0)
+        std::memcpy(data, value.Data.data(), size);
+    if (dataSize != nullptr) *dataSize = size;
+    return status;
+}
+
+LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD size) {
+    OpenKey hive, *record;
+    std::u16string_view name;
+    LONG status = Resolve(key, &record, &hive);
+    if (status != ERROR_SUCCESS) return status;
+    OpenKey& open = record ? *record : hive;
+    if ((open.Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    if (ValueName(valueName, &name) != ERROR_SUCCESS || size > RegMaxValueBytes)
+        return ERROR_INVALID_PARAMETER;
+    if (data == nullptr && size > 0) return ERROR_NOACCESS;
+    RegSetValue(open.Key, name, type, data, size);
+    MarkWritten(record);
+    return ERROR_SUCCESS;
+}
+
+LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+    OpenKey hive, *record;
+    std::u16string_view name;
+    LONG status = Resolve(key, &record, &hive);
+    if (status != ERROR_SUCCESS) return status;
+    OpenKey& open = record ? *record : hive;
+    if ((open.Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    if (ValueName(valueName, &name) != ERROR_SUCCESS || !RegEraseValue(open.Key, name))
+        return ERROR_FILE_NOT_FOUND;
+    MarkWritten(record);
+    return ERROR_SUCCESS;
+}
+
+LONG RegFlushKey(HKEY key) {
+    OpenKey hive, *record;
+    LONG status = Resolve(key, &record, &hive);
+    return status != ERROR_SUCCESS ? status : Flush();
+}
+
+LONG RegCloseKey(HKEY key) {
+    OpenKey hive, *record;
+    LONG status = Resolve(key, &record, &hive);
+    if (status != ERROR_SUCCESS) return status;
+    Registry& r = State();
+    bool wrote;
+    if (record == nullptr) {
+        wrote = r.WroteThroughRoot;
+        r.WroteThroughRoot = false;
+    } else {
+        wrote = record->WroteThrough;
+        uintptr_t slot = (reinterpret_cast<uintptr_t>(key) & SlotMask) - 1;
+        r.Slots[slot].Used = false;
+        r.Free.push_back(uint32_t(slot));
+    }
+    return wrote ? Flush() : ERROR_SUCCESS;
+}
+
+void PlatformResetRegistry(const char* filePath) {
+    Registry& r = State();
+    r.Loaded = false;
+    r.PathGiven = filePath != nullptr;
+    r.GivenPath = filePath ? filePath : "";
+    r.Root = RegKey();
+    r.CurrentUser = nullptr;
+    r.Dirty = false;
+    r.WroteThroughRoot = false;
+    r.Free.clear();
+    for (size_t i = 0; i < r.Slots.size(); ++i) {
+        r.Slots[i].Used = false;
+        r.Free.push_back(uint32_t(i));
+    }
+}
