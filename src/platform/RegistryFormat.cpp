@@ -127,8 +127,8 @@ bool ReadHexBytes(Parser* p, std::u16string_view s, size_t pos, std::vector<BYTE
         if (pos >= s.size()) return true;
         if (s[pos] == u'\\') {
             if (!TrimBlanks(s.substr(pos + 1)).empty()) return p->Fail("text after a line continuation");
-            if (++p->Index >= p->Lines.size()) return p->Fail("line continuation at the end of the file");
-            s = p->Lines[p->Index];
+            if (p->Index + 1 >= p->Lines.size()) return p->Fail("line continuation at the end of the file");
+            s = p->Lines[++p->Index];
             pos = 0;
             continue;
         }
