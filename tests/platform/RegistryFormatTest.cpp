@@ -112,7 +112,7 @@ TEST(RegistryFormat, DamagedFilesAreRefusedWithTheirLine) {
     };
     const std::string h = "Windows Registry Editor Version 5.00\n";
     const Case cases[] = {
-        {"REGEDIT4\n", 1},
+        {"[HKEY_CURRENT_USER]\n", 1}, // no first line
         {"\n\nWindows Registry Editor Version 4.00\n", 3},
         {h + "\"a\"=dword:1\n", 2}, // a value before any key
         {h + "[HKEY_CURRENT_USER\n", 2},
