@@ -331,10 +331,12 @@ void AppendValue(std::string* out, const std::u16string& name, const RegValue& v
     *out += "\r\n";
 }
 
-// A key gets a section when it has values, or nothing below it to imply it.
-bool AppendKey(std::string* out, const std::u16string& path, const RegKey& key) {
+// A key gets a section when it has values, or nothing below it to imply it. path holds the key's
+// full name and is shared by the whole walk, so a deep tree costs one path, not one per level.
+bool AppendKey(std::string* out, std::u16string* path, const RegKey& key) {
     if (!key.Values.empty() || key.SubKeys.empty()) {
-        *out += '[' + PlatformUtf16ToUtf8(path) + "]\r\n";
+        if (out->size() + path->size() * 3 + 8 > RegMaxFileBytes) return false;
+        *out += '[' + PlatformUtf16ToUtf8(*path) + "]\r\n";
         for (const auto& [name, value] : key.Values) {
             // Hex is the longest form: about four bytes of text per byte of data.
             if (out->size() + name.size() * 4 + value.Data.size() * 4 + 64 > RegMaxFileBytes) return false;
@@ -342,9 +344,15 @@ bool AppendKey(std::string* out, const std::u16string& path, const RegKey& key) 
         }
         *out += "\r\n";
     }
-    for (const auto& [name, sub] : key.SubKeys)
-        if (!AppendKey(out, path + u'\\' + name, *sub)) return false;
-    return out->size() <= RegMaxFileBytes;
+    size_t length = path->size();
+    for (const auto& [name, sub] : key.SubKeys) {
+        *path += u'\\';
+        *path += name;
+        bool ok = AppendKey(out, path, *sub);
+        path->resize(length);
+        if (!ok) return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -352,7 +360,9 @@ bool AppendKey(std::string* out, const std::u16string& path, const RegKey& key) 
 bool RegWriteFile(const RegKey& root, std::string* out) {
     out->clear();
     *out += PlatformUtf16ToUtf8(std::u16string(FileHeader)) + "\r\n\r\n";
-    for (const auto& [name, hive] : root.SubKeys)
-        if (!AppendKey(out, name, *hive)) return false;
+    for (const auto& [name, hive] : root.SubKeys) {
+        std::u16string path = name;
+        if (!AppendKey(out, &path, *hive)) return false;
+    }
     return true;
 }

@@ -134,7 +134,12 @@ TEST(RegistryFormat, DamagedFilesAreRefusedWithTheirLine) {
         {h + "[HKEY_CURRENT_USER]\n\"\xC3\x28\"=dword:1\n", 0}, // not UTF-8
         {"\xFF\xFEW\0x", 0},                                    // UTF-16 with half a unit
     };
-    for (const Case& c : cases) {
+    std::string deep = h + "[HKEY_CURRENT_USER";
+    for (int i = 0; i < 512; ++i)
+        deep += "\\k";
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.push_back({deep + "]\n", 2}); // 513 keys deep
+    for (const Case& c : all) {
         RegKey root;
         RegParseError error;
         EXPECT_FALSE(Parse(c.Text, &root, &error)) << c.Text;
