@@ -84,6 +84,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD typ
 // above 1 MB (the limit of the standard hive format) give ERROR_INVALID_PARAMETER, and value names
 // with a line break or an unpaired surrogate too.
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+// Removes a value (needs KEY_SET_VALUE); a missing one gives ERROR_FILE_NOT_FOUND.
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName);
 // Writes the registry file now when anything changed; the result is the write's.
 LONG RegFlushKey(HKEY key);
