@@ -136,15 +136,21 @@ LONG RegLoadFile(const std::string& path, RegKey* root) {
 LONG RegSaveFile(const std::string& path, const RegKey& root) {
     std::string text;
     if (!RegWriteFile(root, &text)) return ERROR_FILE_TOO_LARGE;
-    std::string folder = FolderOf(path);
+    // A link to a file kept elsewhere stays a link: the file it names is the one replaced.
+    std::string target = path;
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        target = real;
+        free(real);
+    }
+    std::string folder = FolderOf(target);
     if (!MakeFolders(folder)) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
-    std::string temp = path + ".tmp-XXXXXX";
+    std::string temp = target + ".tmp-XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
     bool ok = WriteAll(fd, text) && fsync(fd) == 0;
     int error = errno;
     if (close(fd) != 0 && ok) ok = false, error = errno;
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = false, error = errno;
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, error = errno;
     if (!ok) {
         unlink(temp.c_str());
         return ErrorFromErrno(error, ERROR_WRITE_FAULT);

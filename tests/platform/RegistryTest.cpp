@@ -283,6 +283,16 @@ TEST_F(Registry, TheFileIsWrittenAtomicallyWhenTheWrittenKeyCloses) {
     EXPECT_NE(ReadText(File).find("[HKEY_CURRENT_USER]\r\n\"Top\"=dword:00000001"), std::string::npos);
 }
 
+TEST_F(Registry, ALinkedFileStaysLinked) {
+    fs::create_directory(Folder + "/elsewhere");
+    WriteText(Folder + "/elsewhere/real.reg", "Windows Registry Editor Version 5.00\r\n");
+    fs::create_symlink("elsewhere/real.reg", File);
+    ASSERT_EQ(SetDword(HKEY_CURRENT_USER, u"A", 1), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(File));
+    EXPECT_NE(ReadText(Folder + "/elsewhere/real.reg").find("\"A\"=dword:00000001"), std::string::npos);
+}
+
 TEST_F(Registry, ADamagedFileIsKeptAsideAndTheRegistryStartsEmpty) {
     const std::string damaged =
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n"
