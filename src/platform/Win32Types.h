@@ -30,6 +30,21 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
 
+// System error codes (the results of the registry functions, GetLastError).
+constexpr LONG ERROR_SUCCESS = 0;
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_PATH_NOT_FOUND = 3;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
+constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_OUTOFMEMORY = 14;
+constexpr LONG ERROR_WRITE_FAULT = 29;
+constexpr LONG ERROR_INVALID_PARAMETER = 87;
+constexpr LONG ERROR_DISK_FULL = 112;
+constexpr LONG ERROR_BAD_PATHNAME = 161;
+constexpr LONG ERROR_FILE_TOO_LARGE = 223;
+constexpr LONG ERROR_MORE_DATA = 234;
+constexpr LONG ERROR_NOACCESS = 998;
+
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
