@@ -140,6 +140,14 @@ LONG ValueName(LPCWSTR name, std::u16string_view* out) {
     return RegNameIsStorable(*out) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
 }
 
+// Resolve for a change of values: the handle must have been opened with KEY_SET_VALUE.
+LONG ResolveForWrite(HKEY key, OpenKey** record, OpenKey* hive) {
+    LONG status = Resolve(key, record, hive);
+    if (status != ERROR_SUCCESS) return status;
+    const OpenKey& open = *record ? **record : *hive;
+    return (open.Access & KEY_SET_VALUE) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 } // namespace
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result) {
@@ -217,10 +225,9 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD typ
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD size) {
     OpenKey hive, *record;
     std::u16string_view name;
-    LONG status = Resolve(key, &record, &hive);
+    LONG status = ResolveForWrite(key, &record, &hive);
     if (status != ERROR_SUCCESS) return status;
     OpenKey& open = record ? *record : hive;
-    if ((open.Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
     if (ValueName(valueName, &name) != ERROR_SUCCESS || size > RegMaxValueBytes)
         return ERROR_INVALID_PARAMETER;
     if (data == nullptr && size > 0) return ERROR_NOACCESS;
@@ -232,10 +239,9 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
     OpenKey hive, *record;
     std::u16string_view name;
-    LONG status = Resolve(key, &record, &hive);
+    LONG status = ResolveForWrite(key, &record, &hive);
     if (status != ERROR_SUCCESS) return status;
     OpenKey& open = record ? *record : hive;
-    if ((open.Access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
     if (ValueName(valueName, &name) != ERROR_SUCCESS || !RegEraseValue(open.Key, name))
         return ERROR_FILE_NOT_FOUND;
     MarkWritten(record);

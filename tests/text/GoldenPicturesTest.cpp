@@ -80,7 +80,7 @@ TEST_P(GoldenPictures, MatchesItsPicture) {
     ReaderState.FontSpec = MakeFontSpec(c.Face, c.Size, AsciiBaseUnicode);
     ReaderState.Flags = DefaultFlags | (c.Reverse ? FlagReverse : 0);
     RECT rect = {0, 0, c.Width, c.Height};
-    TextPane* pane = CreatePane(surface.DC, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
+    TextPane* pane = CreatePane(surface.Dc, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
     ASSERT_NE(pane, nullptr);
     uint8_t* text = LoadSnapshot(c.Text);
     ASSERT_NE(text, nullptr) << "no snapshot of text " << c.Text;
@@ -104,12 +104,12 @@ TEST_P(GoldenPictures, MatchesItsPicture) {
     const std::string golden = std::string(KESTROVA_GOLDEN_DIR) + "/" + c.Name + ".png";
     const char* update = std::getenv("KESTROVA_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
-        EXPECT_TRUE(PlatformWritePng(surface.DC, golden.c_str()));
+        EXPECT_TRUE(PlatformWritePng(surface.Dc, golden.c_str()));
     } else {
         HBITMAP expected = PlatformLoadPng(golden.c_str());
         ASSERT_NE(expected, nullptr) << "missing " << golden << " (KESTROVA_UPDATE_GOLDEN=1 writes it)";
-        const int differing = DifferingPixels(expected, surface.DC);
-        if (differing) PlatformWritePng(surface.DC, (std::string(c.Name) + ".actual.png").c_str());
+        const int differing = DifferingPixels(expected, surface.Dc);
+        if (differing) PlatformWritePng(surface.Dc, (std::string(c.Name) + ".actual.png").c_str());
         EXPECT_EQ(differing, 0) << "see " << c.Name << ".actual.png";
         DeleteObject(expected);
     }

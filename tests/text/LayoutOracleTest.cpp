@@ -31,8 +31,8 @@ protected:
         DestroyPane(Reference, 1);
         ReaderState.FontSpec = MakeFontSpec(c.Face, c.Size, AsciiBaseUnicode);
         RECT rect = {3, 0, 3 + c.Width, 320};
-        Fast = CreatePane(Surface.DC, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
-        Reference = CreatePane(Surface.DC, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
+        Fast = CreatePane(Surface.Dc, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
+        Reference = CreatePane(Surface.Dc, &rect, &ReaderState.FontSpec, PaneInitialCapacity);
     }
     // Lays text out in both panes (neither takes it) and compares every entry and count.
     void ExpectSame(uint8_t* text, const std::string& what) {

@@ -14,15 +14,15 @@ protected:
     int Measure(uint8_t style, const std::string& bytes) {
         HFONT previous = SelectPaneFont(Pane, style);
         int width = 100000, count = int(bytes.size());
-        MeasureFit(Surface.DC, reinterpret_cast<const uint8_t*>(bytes.data()), &width, &count);
-        SelectObject(Surface.DC, previous);
+        MeasureFit(Surface.Dc, reinterpret_cast<const uint8_t*>(bytes.data()), &width, &count);
+        SelectObject(Surface.Dc, previous);
         return width;
     }
     TEXTMETRICW Metrics(uint8_t style) {
         HFONT previous = SelectPaneFont(Pane, style);
         TEXTMETRICW tm;
-        GetTextMetricsW(Surface.DC, &tm);
-        SelectObject(Surface.DC, previous);
+        GetTextMetricsW(Surface.Dc, &tm);
+        SelectObject(Surface.Dc, previous);
         return tm;
     }
 };
@@ -231,7 +231,7 @@ TEST_F(LineLayout, ScrollToOffsetInTheThirdLine) {
 
 TEST_F(LineLayout, ANewPaneWithoutATableMakesOne) {
     RECT rect = {0, 0, 100, 100};
-    TextPane* bare = CreatePane(Surface.DC, &rect, &ReaderState.FontSpec, 0);
+    TextPane* bare = CreatePane(Surface.Dc, &rect, &ReaderState.FontSpec, 0);
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(bare->Lines, nullptr);
     EXPECT_EQ(LayoutText(bare, MakeText({{0x01, 0, "ab"}}), 1), LayoutOk);

@@ -23,8 +23,8 @@ protected:
     PaneFonts() : PaneTest({0, 0, 240, 320}, 240, 320) {}
     // The font selected in the DC, found by swapping a stock font in and out.
     HGDIOBJ SelectedFont() {
-        HGDIOBJ current = SelectObject(Surface.DC, GetStockObject(SYSTEM_FONT));
-        SelectObject(Surface.DC, current);
+        HGDIOBJ current = SelectObject(Surface.Dc, GetStockObject(SYSTEM_FONT));
+        SelectObject(Surface.Dc, current);
         return current;
     }
     int CacheEntries() {
@@ -41,10 +41,10 @@ TEST_F(PaneFonts, OneEntryPerKeyAndTheKeysColour) {
     HGDIOBJ original = SelectedFont();
     HFONT before = SelectPaneFont(Pane, 0x0C | SelectWithColour);
     EXPECT_EQ(before, original);
-    EXPECT_EQ(GetTextColor(Surface.DC), ColourLargeBoldText);
+    EXPECT_EQ(GetTextColor(Surface.Dc), ColourLargeBoldText);
     HFONT large = static_cast<HFONT>(SelectedFont());
     SelectPaneFont(Pane, 0x02);
-    EXPECT_EQ(GetTextColor(Surface.DC), ColourLargeBoldText); // no colour asked
+    EXPECT_EQ(GetTextColor(Surface.Dc), ColourLargeBoldText); // no colour asked
     HGDIOBJ small = SelectedFont();
     EXPECT_EQ(SelectPaneFont(Pane, 0x0C), small);
     EXPECT_EQ(SelectedFont(), large); // the cached font again
@@ -56,7 +56,7 @@ TEST_F(PaneFonts, OneEntryPerKeyAndTheKeysColour) {
     ASSERT_GT(GetObjectW(large, sizeof logFont, &logFont), 0);
     EXPECT_EQ(logFont.lfHeight, 20);
     EXPECT_EQ(logFont.lfWeight, FW_BOLD);
-    SelectObject(Surface.DC, original);
+    SelectObject(Surface.Dc, original);
     EXPECT_EQ(SelectPaneFont(nullptr, 1), nullptr);
 }
 

@@ -16,7 +16,7 @@ protected:
     std::pair<int, int> Span(int y, COLORREF colour, int x0 = 0, int x1 = 480) {
         int first = -1, last = -1;
         for (int x = x0; x < x1; ++x) {
-            if (Surface.Pixel(x, y) != colour) continue;
+            if (GetPixel(Surface.Dc, x, y) != colour) continue;
             if (first < 0) first = x;
             last = x;
         }
@@ -26,7 +26,7 @@ protected:
     bool HasInk(int y0, int y1, COLORREF background = White) {
         for (int y = y0; y < y1; ++y)
             for (int x = 0; x < 480; ++x) {
-                COLORREF c = Surface.Pixel(x, y);
+                COLORREF c = GetPixel(Surface.Dc, x, y);
                 if (c != White && c != background) return true;
             }
         return false;
@@ -53,7 +53,7 @@ TEST_F(PaneRendering, StartsBelowABlankTopLineAndStopsAtTheBottom) {
               LayoutOk);
     const int h = Pane->Lines[0].Height;
     Pane->TopLine = 1; // the blank line after "abc"
-    FillPaneRect(Surface.DC, 0, 0, 480, 800, WHITE_BRUSH);
+    FillPaneRect(Surface.Dc, 0, 0, 480, 800, WHITE_BRUSH);
     ASSERT_EQ(PaintPane(Pane, 1), 0);
     EXPECT_FALSE(HasInk(100, 100 + h));
     EXPECT_TRUE(HasInk(100 + h, 100 + 2 * h));     // "def"
@@ -63,7 +63,7 @@ TEST_F(PaneRendering, StartsBelowABlankTopLineAndStopsAtTheBottom) {
     // A pane two and a half lines tall draws two lines; the third does not fit and is not drawn.
     Pane->TopLine = 2;
     Pane->Height = h * 5 / 2;
-    FillPaneRect(Surface.DC, 0, 0, 480, 800, WHITE_BRUSH);
+    FillPaneRect(Surface.Dc, 0, 0, 480, 800, WHITE_BRUSH);
     ASSERT_EQ(PaintPane(Pane, 1), 0);
     EXPECT_EQ(Pane->PaintedLines, 2); // "def" and its blank line
     EXPECT_FALSE(HasInk(100 + 2 * h, 800));
@@ -79,17 +79,17 @@ TEST_F(PaneRendering, EraseZeroKeepsTheCallersBackground) {
     const int h = Pane->Lines[0].Height;
     HBRUSH grey = CreateSolidBrush(Grey);
     RECT all = {0, 0, 480, 800};
-    FillRect(Surface.DC, &all, grey);
-    const int previousMode = SetBkMode(Surface.DC, TRANSPARENT);
-    const COLORREF colour = SetTextColor(Surface.DC, 0x123456);
+    FillRect(Surface.Dc, &all, grey);
+    const int previousMode = SetBkMode(Surface.Dc, TRANSPARENT);
+    const COLORREF colour = SetTextColor(Surface.Dc, 0x123456);
     ASSERT_EQ(PaintPane(Pane, 0), 0);
-    EXPECT_EQ(Surface.Pixel(419, 100 + h / 2), Grey);
+    EXPECT_EQ(GetPixel(Surface.Dc, 419, 100 + h / 2), Grey);
     EXPECT_TRUE(HasInk(100, 100 + h, Grey));
-    EXPECT_EQ(GetTextColor(Surface.DC), 0x123456u); // put back
+    EXPECT_EQ(GetTextColor(Surface.Dc), 0x123456u); // put back
     ASSERT_EQ(PaintPane(Pane, 1), 0);
-    EXPECT_EQ(Surface.Pixel(419, 100 + h / 2), White);
-    SetTextColor(Surface.DC, colour);
-    SetBkMode(Surface.DC, previousMode);
+    EXPECT_EQ(GetPixel(Surface.Dc, 419, 100 + h / 2), White);
+    SetTextColor(Surface.Dc, colour);
+    SetBkMode(Surface.Dc, previousMode);
     DeleteObject(grey);
 }
 
@@ -122,13 +122,13 @@ TEST_F(PaneRendering, ReverseModeHighlightsTheLettersWhereTheyAreDrawn) {
     const LineEntry e = Pane->Lines[0];
     HFONT previous = SelectPaneFont(Pane, 0x01);
     int w = 1000, n = 3;
-    MeasureFit(Surface.DC, Pane->Text + 2, &w, &n);
-    SelectObject(Surface.DC, previous);
+    MeasureFit(Surface.Dc, Pane->Text + 2, &w, &n);
+    SelectObject(Surface.Dc, previous);
     for (bool reverse : {false, true}) {
         ReaderState.Flags = reverse ? FlagReverse : 0;
         Pane->HitStart = 2;
         Pane->HitEnd = 5; // "abc"
-        FillPaneRect(Surface.DC, 0, 0, 480, 800, WHITE_BRUSH);
+        FillPaneRect(Surface.Dc, 0, 0, 480, 800, WHITE_BRUSH);
         ASSERT_EQ(PaintPane(Pane, 1), 0);
         const auto span = Span(101, ColourHitBack);
         if (reverse) {
@@ -167,22 +167,22 @@ TEST_F(PaneRendering, BannerWithOnlyAHeading) {
     DrawLocationBanner(Pane);
     HFONT previous = SelectPaneFont(Pane, BannerStyleKey);
     TEXTMETRICW tm;
-    GetTextMetricsW(Surface.DC, &tm);
-    SelectObject(Surface.DC, previous);
+    GetTextMetricsW(Surface.Dc, &tm);
+    SelectObject(Surface.Dc, previous);
     const int g = tm.tmHeight;
     const int bottom = 700 - 2; // exclusive: the frame's last row is one above
     const int top = bottom - (g + 10);
     const int middle = 220;
-    EXPECT_EQ(Surface.Pixel(middle, bottom - 1), ColourFrameOuter);
-    EXPECT_EQ(Surface.Pixel(middle, bottom), White);
-    EXPECT_EQ(Surface.Pixel(middle, top), ColourFrameOuter);
-    EXPECT_EQ(Surface.Pixel(middle, top - 1), White);
-    EXPECT_EQ(Surface.Pixel(middle, top + 2), ColourFrameMiddle);
-    EXPECT_EQ(Surface.Pixel(middle, top + 3), ColourFrameInner);
+    EXPECT_EQ(GetPixel(Surface.Dc, middle, bottom - 1), ColourFrameOuter);
+    EXPECT_EQ(GetPixel(Surface.Dc, middle, bottom), White);
+    EXPECT_EQ(GetPixel(Surface.Dc, middle, top), ColourFrameOuter);
+    EXPECT_EQ(GetPixel(Surface.Dc, middle, top - 1), White);
+    EXPECT_EQ(GetPixel(Surface.Dc, middle, top + 2), ColourFrameMiddle);
+    EXPECT_EQ(GetPixel(Surface.Dc, middle, top + 3), ColourFrameInner);
     const auto row = Span(top + 5, ColourBannerBack);
     EXPECT_GT(row.first, 20);
     EXPECT_LT(row.second, 420);
-    EXPECT_EQ(GetBkMode(Surface.DC), OPAQUE); // the DC's own mode, put back
+    EXPECT_EQ(GetBkMode(Surface.Dc), OPAQUE); // the DC's own mode, put back
 }
 
 TEST_F(PaneRendering, BannerWithBothHeadingsHasTwoRows) {
@@ -192,12 +192,12 @@ TEST_F(PaneRendering, BannerWithBothHeadingsHasTwoRows) {
     DrawLocationBanner(Pane);
     HFONT previous = SelectPaneFont(Pane, BannerStyleKey);
     TEXTMETRICW tm;
-    GetTextMetricsW(Surface.DC, &tm);
-    SelectObject(Surface.DC, previous);
-    EXPECT_EQ(Surface.Pixel(220, 698 - (2 * tm.tmHeight + 10)), ColourFrameOuter);
+    GetTextMetricsW(Surface.Dc, &tm);
+    SelectObject(Surface.Dc, previous);
+    EXPECT_EQ(GetPixel(Surface.Dc, 220, 698 - (2 * tm.tmHeight + 10)), ColourFrameOuter);
     // No headings: nothing is drawn.
     ASSERT_EQ(LayoutText(Pane, MakeText({{0x01, 0, "x"}}), 1), LayoutOk);
-    FillPaneRect(Surface.DC, 0, 0, 480, 800, WHITE_BRUSH);
+    FillPaneRect(Surface.Dc, 0, 0, 480, 800, WHITE_BRUSH);
     DrawLocationBanner(Pane);
     EXPECT_FALSE(HasInk(0, 800));
 }

@@ -2,6 +2,7 @@
 // UnCompress pads them, and a pane on a memory DC with the tests' pinned fonts.
 #pragma once
 
+#include "../platform/GdiTestSupport.h"
 #include "store/ArticleStore.h"
 #include "text/TextPane.h"
 
@@ -33,34 +34,12 @@ inline uint8_t* MakeText(const std::vector<TestRecord>& records) {
     return text;
 }
 
-// Points fontconfig at the tests' own configuration before the first font is made.
-inline void UsePinnedFonts() {
-    setenv("FONTCONFIG_FILE", KESTROVA_TEST_FONTS "/fonts.conf", 1);
-}
-
 constexpr const char16_t* TestFace = u"DejaVu Sans";
 constexpr const char16_t* TestHebrewFace = u"Frank Ruehl CLM";
 
-// A memory DC with a white bitmap of the given size.
-struct TestSurface {
-    HDC DC = nullptr;
-    HBITMAP Bitmap = nullptr;
-    HGDIOBJ Previous = nullptr;
-
-    TestSurface(int width, int height) {
-        UsePinnedFonts();
-        DC = CreateCompatibleDC(nullptr);
-        Bitmap = CreateCompatibleBitmap(DC, width, height);
-        Previous = SelectObject(DC, Bitmap);
-        FillPaneRect(DC, 0, 0, width, height, WHITE_BRUSH);
-    }
-    ~TestSurface() {
-        SelectObject(DC, Previous);
-        DeleteObject(Bitmap);
-        DeleteDC(DC);
-    }
-    COLORREF Pixel(int x, int y) const { return GetPixel(DC, x, y); }
-};
+// The pane tests draw on the platform tests' canvas: a memory DC with a white bitmap selected,
+// with the tests' pinned fonts.
+using TestSurface = TestCanvas;
 
 inline FontSpec MakeFontSpec(const char16_t* face, int size, int base) {
     FontSpec spec;
@@ -85,7 +64,7 @@ protected:
     void SetUp() override {
         ResetReaderState();
         ReaderState.FontSpec = MakeFontSpec(TestFace, 16, AsciiBaseUnicode);
-        Pane = CreatePane(Surface.DC, &PaneRect, &ReaderState.FontSpec, PaneInitialCapacity);
+        Pane = CreatePane(Surface.Dc, &PaneRect, &ReaderState.FontSpec, PaneInitialCapacity);
         ASSERT_NE(Pane, nullptr);
     }
     void TearDown() override {
