@@ -1,7 +1,7 @@
 // dib_fuzz.cpp: the device-independent bitmap decoder behind LoadBitmapW (GdiDecodeDib) on any
 // bytes. It must refuse or decode without reading past the input; a decoded picture is touched
 // end to end so that a wrong size shows up under the sanitizers.
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // registry_fuzz.cpp: the registry file reader on any bytes. It must never crash or hang, and a file
 // it accepts must be written so that reading it again gives the same tree and the same text.
-#include "platform/RegistryFormat.h"
+#include "platform/registry/RegistryFormat.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,7 +2,7 @@
 // fallback faces, faces without OS/2, Latin or Hebrew, enumeration with character sets, and the
 // exact rules of GetTextExtentExPointW.
 #include "GdiTestSupport.h"
-#include "platform/Font.h"
+#include "platform/font/Font.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The DIB decoder behind LoadBitmapW: every depth the resources may hold, both row orders, short
 // colour tables, and damaged or unsupported headers refused without reading past the bytes.
 #include "GdiTestSupport.h"
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Handles, selection, deletion, stock objects, DC state and the device's values.
 #include "GdiTestSupport.h"
-#include "platform/Surface.h"
+#include "platform/gdi/Surface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Pixels of the shapes and copies: Rectangle's exclusive edges, pens and brushes, lines, BitBlt and
 // StretchBlt (of the test resources' 1-bit bitmap), and clipping at the surface's edges.
 #include "GdiTestSupport.h"
-#include "platform/Gdi.h"
-#include "platform/Surface.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/Surface.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // of Hebrew text (KESTROVA_UPDATE_GOLDEN=1 rewrites them; a mismatch leaves <name>.actual.png in
 // the working folder to look at).
 #include "GdiTestSupport.h"
-#include "platform/Surface.h"
+#include "platform/gdi/Surface.h"
 
 #include <gtest/gtest.h>
 

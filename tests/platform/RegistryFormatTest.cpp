@@ -1,6 +1,6 @@
 // The .reg reader and writer on text in memory: every value form, continuation lines, encodings,
 // what makes a file damaged, and that whatever is read is written back to read the same.
-#include "platform/RegistryFormat.h"
+#include "platform/registry/RegistryFormat.h"
 #include "platform/Win32Registry.h"
 
 #include <gtest/gtest.h>

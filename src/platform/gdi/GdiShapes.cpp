@@ -2,7 +2,9 @@
 // Coordinates are the DC's logical ones (its origin added), every write is clipped to the DC's
 // bounds, and right and bottom edges are exclusive as in Win32. Pens are solid or, one pixel wide,
 // dashed; a wider pen draws its width inside the rectangle's outline and centred on a line.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
+
+#include "platform/base/Clamp.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,10 +13,8 @@
 
 namespace {
 
-// Win32 keeps coordinates within 27 bits; clamping there keeps every sum below free of overflow.
-constexpr int CoordLimit = 1 << 27;
-int Clamp(int v) {
-    return v < -CoordLimit ? -CoordLimit : (v > CoordLimit ? CoordLimit : v);
+LONG Clamp(int64_t v) {
+    return ClampCoord(v);
 }
 
 // Fills a logical rectangle (already ordered) in a DC, clipped to its bounds.

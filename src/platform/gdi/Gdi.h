@@ -5,8 +5,8 @@
 // record; DeleteObject/DeleteDC free them. Stock objects live for the whole run.
 #pragma once
 
-#include "Font.h"
-#include "Surface.h"
+#include "platform/font/Font.h"
+#include "platform/gdi/Surface.h"
 #include "platform/Win32Gdi.h"
 
 enum class GdiKind : uint8_t { DC, Bitmap, Pen, Brush, Font };

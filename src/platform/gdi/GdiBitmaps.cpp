@@ -2,7 +2,7 @@
 // resources, the stock 1 x 1 bitmap of new memory DCs, and access to a bitmap's pixels.
 // Every bitmap is a 32-bit surface owned by its record and freed by DeleteObject. A resource of
 // any depth is converted on loading; 1-bit pictures keep their colour table's colours.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/Win32Resources.h"
 
 #include <cstdlib>

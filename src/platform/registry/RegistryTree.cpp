@@ -1,6 +1,6 @@
 // RegistryTree.cpp: lookups and changes in the registry tree; each key owns its sub-keys through
 // unique_ptr, so erasing a key frees its whole subtree (at most RegMaxDepth deep).
-#include "RegistryTree.h"
+#include "platform/registry/RegistryTree.h"
 
 #include <new>
 

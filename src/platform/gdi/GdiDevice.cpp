@@ -1,7 +1,7 @@
 // GdiDevice.cpp: the values of the display device: GetDeviceCaps, GetSystemMetrics and
 // GetDialogBaseUnits. The screen's size is a process-wide record the window layer sets from the
 // backend (PlatformSetScreenSize); the other values are this platform's constants below.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 namespace {
 

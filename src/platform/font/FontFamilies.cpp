@@ -2,7 +2,7 @@
 // once (or, when a family is named, each of its styles), in name order, with the LOGFONTW and
 // TEXTMETRICW of its regular face at the default height; tmCharSet is 177 when the face has every
 // Hebrew letter U+05D0-U+05EA and 0 otherwise. The lists built here are freed before returning.
-#include "FontInternal.h"
+#include "platform/font/FontInternal.h"
 #include "platform/Win32Text.h"
 
 #include <fontconfig/fontconfig.h>

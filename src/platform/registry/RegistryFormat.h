@@ -6,7 +6,7 @@
 // hex(1):, a number of another size than 4 bytes as hex(4):.
 #pragma once
 
-#include "platform/RegistryTree.h"
+#include "platform/registry/RegistryTree.h"
 
 #include <string>
 

@@ -3,10 +3,11 @@
 // replacement characters), splits it into lines and walks them once; hex data may continue over
 // lines that end with a backslash. Sections and values that repeat merge, the last value winning,
 // and "[-key]" and "name"=- delete, as importing such a file does.
-#include "RegistryFormat.h"
+#include "platform/registry/RegistryFormat.h"
 
 #include "platform/Win32Registry.h"
 #include "platform/Win32Text.h"
+#include "platform/base/Utf.h"
 
 #include <cstdio>
 #include <string_view>
@@ -22,23 +23,11 @@ constexpr size_t HexWrapColumn = 77;
 // Strict UTF-8: false at the first malformed, overlong or surrogate sequence.
 bool DecodeUtf8Strictly(const BYTE* p, size_t n, std::u16string* out) {
     for (size_t i = 0; i < n;) {
-        BYTE b = p[i];
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || n - i <= size_t(extra)) return false;
-        char32_t cp = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        static const char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        if (cp >= 0x10000) {
-            out->push_back(char16_t(0xD800 + ((cp - 0x10000) >> 10)));
-            out->push_back(char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        } else {
-            out->push_back(char16_t(cp));
-        }
-        i += size_t(extra) + 1;
+        char32_t cp;
+        size_t length;
+        if (!Utf8DecodeOne(p + i, n - i, &cp, &length)) return false;
+        Utf16Append(out, cp);
+        i += length;
     }
     return true;
 }

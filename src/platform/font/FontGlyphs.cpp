@@ -3,7 +3,7 @@
 // Coverage bitmaps are malloc'd once and kept with the instance for the whole run.
 // A unit the face lacks shows the face's missing glyph; when that glyph is blank (some Type 1
 // faces) a box is drawn in its place, so a missing letter is never invisible.
-#include "FontInternal.h"
+#include "platform/font/FontInternal.h"
 
 #include FT_OUTLINE_H
 

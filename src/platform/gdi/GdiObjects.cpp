@@ -3,7 +3,9 @@
 // The table owns every record: a record is freed by DeleteObject/DeleteDC (stock objects never).
 // An object selected into a DC is not deleted (FALSE, as Win32 documents); deleting a DC puts its
 // selections back first, so the bitmap it held can then be deleted.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
+
+#include "platform/base/HandleTable.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,25 +13,6 @@
 #include <vector>
 
 namespace {
-
-// A handle is (generation << SlotBits) | (slot + 1): never 0, and stale once its slot is reused.
-constexpr unsigned SlotBits = 24;
-constexpr uintptr_t SlotMask = (uintptr_t(1) << SlotBits) - 1;
-
-struct HandleSlot {
-    GdiObject* Object;
-    uintptr_t Generation;
-};
-
-struct HandleTable {
-    std::vector<HandleSlot> Slots;
-    std::vector<uint32_t> Free;
-};
-
-HandleTable& Handles() {
-    static HandleTable* table = new HandleTable();
-    return *table;
-}
 
 // Stock objects, indexed by GetStockObject's index; created on first use and kept for the run.
 constexpr int StockCount = DEFAULT_GUI_FONT + 1;
@@ -140,38 +123,15 @@ GdiDC* NewDC(Surface* target, POINT origin, RECT bounds, HBITMAP bitmap) {
 } // namespace
 
 HGDIOBJ GdiRegister(GdiObject* object) {
-    HandleTable& t = Handles();
-    uint32_t slot;
-    if (!t.Free.empty()) {
-        slot = t.Free.back();
-        t.Free.pop_back();
-    } else {
-        if (t.Slots.size() >= SlotMask) return nullptr;
-        slot = uint32_t(t.Slots.size());
-        t.Slots.push_back(HandleSlot{nullptr, 0});
-    }
-    HandleSlot& s = t.Slots[slot];
-    s.Object = object;
-    s.Generation++;
-    return reinterpret_cast<HGDIOBJ>((s.Generation << SlotBits) | (uintptr_t(slot) + 1));
+    return HandleAdd(HandleKind::Gdi, object);
 }
 
 GdiObject* GdiLookup(HGDIOBJ handle) {
-    auto value = reinterpret_cast<uintptr_t>(handle);
-    uintptr_t slot = (value & SlotMask);
-    if (slot == 0) return nullptr;
-    HandleTable& t = Handles();
-    if (slot - 1 >= t.Slots.size()) return nullptr;
-    const HandleSlot& s = t.Slots[slot - 1];
-    if (s.Object == nullptr || s.Generation != (value >> SlotBits)) return nullptr;
-    return s.Object;
+    return static_cast<GdiObject*>(HandleLookup(HandleKind::Gdi, handle));
 }
 
 void GdiUnregister(HGDIOBJ handle) {
-    if (GdiLookup(handle) == nullptr) return;
-    uintptr_t slot = (reinterpret_cast<uintptr_t>(handle) & SlotMask) - 1;
-    Handles().Slots[slot].Object = nullptr;
-    Handles().Free.push_back(uint32_t(slot));
+    HandleRemove(HandleKind::Gdi, handle);
 }
 
 template <typename T>

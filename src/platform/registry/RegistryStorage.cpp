@@ -1,7 +1,7 @@
 // RegistryStorage.cpp: the registry file on disk. Nothing here keeps state; the caller owns the tree.
-#include "RegistryStorage.h"
+#include "platform/registry/RegistryStorage.h"
 
-#include "platform/RegistryFormat.h"
+#include "platform/registry/RegistryFormat.h"
 #include "platform/Win32Registry.h"
 
 #include <cerrno>

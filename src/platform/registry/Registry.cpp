@@ -1,22 +1,23 @@
 // Registry.cpp: the registry API and its handles. The process keeps one tree (loaded from the file on
-// the first call) and a handle table; a handle is (generation << SlotBits) | (slot + 1), so a closed
-// or made-up handle is refused, never followed. HKEY_CURRENT_USER is not in the table: it always
+// the first call); its handles live in the platform's one handle table, so a closed or made-up
+// handle is refused, never followed. HKEY_CURRENT_USER is not in the table: it always
 // names the hive and has every access right. The tree owns every key; closing a handle frees only
 // its slot. Keys are never deleted while the process runs, so a handle's key pointer stays valid
 // until PlatformResetRegistry, which also invalidates every handle.
 #include "platform/Win32Registry.h"
 
-#include "platform/RegistryStorage.h"
-#include "platform/RegistryTree.h"
+#include "platform/base/HandleTable.h"
+
+#include "platform/registry/RegistryStorage.h"
+#include "platform/registry/RegistryTree.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr unsigned SlotBits = 24;
-constexpr uintptr_t SlotMask = (uintptr_t(1) << SlotBits) - 1;
 constexpr std::u16string_view CurrentUserHive = u"HKEY_CURRENT_USER";
 
 struct OpenKey {
@@ -24,12 +25,6 @@ struct OpenKey {
     REGSAM Access;
     size_t Depth;      // keys from the hive down, the hive being 1
     bool WroteThrough; // the file is written when this handle is closed
-};
-
-struct HandleSlot {
-    bool Used;
-    OpenKey Open;
-    uintptr_t Generation;
 };
 
 struct Registry {
@@ -44,8 +39,6 @@ struct Registry {
     LONG SaveRefused = ERROR_SUCCESS;
     bool Dirty = false;
     bool WroteThroughRoot = false; // written through HKEY_CURRENT_USER itself
-    std::vector<HandleSlot> Slots;
-    std::vector<uint32_t> Free;
 };
 
 Registry& State() {
@@ -70,32 +63,25 @@ LONG Resolve(HKEY key, OpenKey** record, OpenKey* hive) {
         *hive = OpenKey{r.CurrentUser, KEY_ALL_ACCESS, 1, false};
         return ERROR_SUCCESS;
     }
-    auto value = reinterpret_cast<uintptr_t>(key);
-    uintptr_t slot = value & SlotMask;
-    if (slot == 0 || slot - 1 >= r.Slots.size()) return ERROR_INVALID_HANDLE;
-    HandleSlot& s = r.Slots[slot - 1];
-    if (!s.Used || s.Generation != (value >> SlotBits)) return ERROR_INVALID_HANDLE;
-    *record = &s.Open;
-    return ERROR_SUCCESS;
+    *record = static_cast<OpenKey*>(HandleLookup(HandleKind::RegistryKey, key));
+    return *record ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LONG Register(const OpenKey& open, PHKEY result) {
-    Registry& r = State();
-    uint32_t slot;
-    if (!r.Free.empty()) {
-        slot = r.Free.back();
-        r.Free.pop_back();
-    } else {
-        if (r.Slots.size() >= SlotMask) return ERROR_OUTOFMEMORY;
-        slot = uint32_t(r.Slots.size());
-        r.Slots.push_back(HandleSlot{false, OpenKey{}, 0});
+    auto* record = new (std::nothrow) OpenKey(open);
+    void* handle = HandleAdd(HandleKind::RegistryKey, record);
+    if (handle == nullptr) {
+        delete record;
+        return ERROR_OUTOFMEMORY;
     }
-    HandleSlot& s = r.Slots[slot];
-    s.Used = true;
-    s.Open = open;
-    s.Generation++;
-    *result = reinterpret_cast<HKEY>((s.Generation << SlotBits) | (uintptr_t(slot) + 1));
+    *result = static_cast<HKEY>(handle);
     return ERROR_SUCCESS;
+}
+
+// Frees an open key's handle and record.
+void Unregister(HKEY key, OpenKey* record) {
+    HandleRemove(HandleKind::RegistryKey, key);
+    delete record;
 }
 
 // Splits a sub-key path into names. A trailing backslash is allowed, as in Win32; a leading one or
@@ -265,9 +251,7 @@ LONG RegCloseKey(HKEY key) {
         r.WroteThroughRoot = false;
     } else {
         wrote = record->WroteThrough;
-        uintptr_t slot = (reinterpret_cast<uintptr_t>(key) & SlotMask) - 1;
-        r.Slots[slot].Used = false;
-        r.Free.push_back(uint32_t(slot));
+        Unregister(key, record);
     }
     return wrote ? Flush() : ERROR_SUCCESS;
 }
@@ -281,9 +265,8 @@ void PlatformResetRegistry(const char* filePath) {
     r.CurrentUser = nullptr;
     r.Dirty = false;
     r.WroteThroughRoot = false;
-    r.Free.clear();
-    for (size_t i = 0; i < r.Slots.size(); ++i) {
-        r.Slots[i].Used = false;
-        r.Free.push_back(uint32_t(i));
-    }
+    HandleForEach(
+        HandleKind::RegistryKey,
+        [](void* handle, void* record, void*) { Unregister(static_cast<HKEY>(handle), static_cast<OpenKey*>(record)); },
+        nullptr);
 }

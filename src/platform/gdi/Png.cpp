@@ -1,7 +1,7 @@
 // Png.cpp: pictures in and out: any bitmap (or the bitmap of a DC) written to a PNG file, and a
 // PNG file read into a new bitmap (for the golden-image tests and tools). libpng does the format;
 // its error path returns through setjmp, and every buffer here is freed on both paths.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 #include <png.h>
 

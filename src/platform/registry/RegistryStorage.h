@@ -3,7 +3,7 @@
 // rename over, fsync of the folder). Results are Win32 error codes.
 #pragma once
 
-#include "platform/RegistryTree.h"
+#include "platform/registry/RegistryTree.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // enumerates). Only these files include FreeType and fontconfig.
 #pragma once
 
-#include "Font.h"
+#include "platform/font/Font.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

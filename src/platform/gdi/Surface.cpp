@@ -1,7 +1,7 @@
 // Surface.cpp: allocation of pixel surfaces and the pixel loops beneath the GDI layer: fills and
 // coverage blending. Blending happens in linear light (sRGB decoded, mixed, encoded again) so that
 // anti-aliased edges keep the weight of the stem they belong to on any background.
-#include "Surface.h"
+#include "platform/gdi/Surface.h"
 
 #include <algorithm>
 #include <cmath>

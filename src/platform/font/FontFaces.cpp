@@ -4,7 +4,7 @@
 // scaled, tmDescent = usWinDescent scaled, tmHeight their sum; lfHeight > 0 is that cell height and
 // lfHeight < 0 the em height. A face without an OS/2 table (Type 1) uses its own ascender and
 // descender. Instances are cached by file, size and emboldening and never freed before exit.
-#include "FontInternal.h"
+#include "platform/font/FontInternal.h"
 #include "platform/Win32Text.h"
 
 #include <fontconfig/fontconfig.h>
@@ -23,7 +23,6 @@ namespace {
 constexpr BYTE TMPF_FIXED_PITCH = 0x01; // set for proportional fonts, as in Win32
 constexpr BYTE TMPF_VECTOR = 0x02;
 constexpr BYTE TMPF_TRUETYPE = 0x04;
-constexpr LONG ScreenDpi = 96;
 // Synthetic bold widens strokes by one pixel per this many pixels of em (at least one).
 constexpr int EmboldenEmPerPixel = 24;
 constexpr int SyntheticBoldFrom = 600; // lfWeight from which a bold face is wanted
@@ -190,8 +189,8 @@ void FillMetrics(FontInstance* f, LONG height, LONG weight) {
     tm.tmAveCharWidth = std::max<LONG>(1, LONG(std::lround(u.AverageWidth * f->Scale)));
     tm.tmMaxCharWidth = LONG(std::lround(face->max_advance_width * f->Scale)) + f->EmboldenPx;
     tm.tmWeight = f->EmboldenPx ? weight : u.Weight;
-    tm.tmDigitizedAspectX = ScreenDpi;
-    tm.tmDigitizedAspectY = ScreenDpi;
+    tm.tmDigitizedAspectX = PlatformPixelsPerInch;
+    tm.tmDigitizedAspectY = PlatformPixelsPerInch;
     FirstAndLastChar(face, &tm.tmFirstChar, &tm.tmLastChar);
     tm.tmDefaultChar = 0;
     tm.tmBreakChar = u' ';

@@ -4,7 +4,9 @@
 // extent is the plain sum of the advances and measuring agrees with drawing to the pixel.
 // Glyphs come from the font's cache (FontGlyphs.cpp). The reader's runs (single line, no prefix)
 // are drawn from the caller's units and allocate nothing once the cache is warm.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
+
+#include "platform/base/Clamp.h"
 
 #include <algorithm>
 #include <string>
@@ -12,9 +14,8 @@
 
 namespace {
 
-constexpr int CoordLimit = 1 << 27;
 LONG Clamp(int64_t v) {
-    return LONG(v < -CoordLimit ? -CoordLimit : (v > CoordLimit ? CoordLimit : v));
+    return ClampCoord(v);
 }
 
 // What a text drawing needs besides the characters.

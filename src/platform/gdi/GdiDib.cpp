@@ -3,7 +3,7 @@
 // the height is negative). Depths 1, 4, 8, 16, 24 and 32 without compression (and 16/32 with bit
 // fields) are read; every read is checked against the size given. The bytes come from outside the
 // program, so nothing here trusts a field: fuzz/dib_fuzz.cpp runs this function on any input.
-#include "Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 #include <cstdlib>
 
