@@ -23,9 +23,9 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    as_root=()
-    if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
-    export DEBIAN_FRONTEND=noninteractive
+    # sudo resets the environment, so the front end is passed on its command line through env.
+    as_root=(env DEBIAN_FRONTEND=noninteractive)
+    if [ "$(id -u)" -ne 0 ]; then as_root=(sudo env DEBIAN_FRONTEND=noninteractive); fi
     "${as_root[@]}" apt-get update -q
     "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
