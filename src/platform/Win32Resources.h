@@ -25,6 +25,11 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 // The resource's bytes; the pointer stays valid as long as the module.
 LPVOID LockResource(HGLOBAL resourceData);
 BOOL FreeResource(HGLOBAL resourceData);
+// String id of the module's string tables (null instance: the program's) copied into buffer: at
+// most bufferMax - 1 units and a terminator; returns the units copied, 0 when there is no such
+// string. With bufferMax 0, buffer is taken as an LPCWSTR* and receives a read-only pointer to the
+// string in the resource, which is not terminated; the result is then its full length.
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 
 // Not Win32: a module made from the bytes of a compiled resource file, for tools and tests.
 // The module keeps a pointer to the bytes (the caller keeps them alive); returns null when the
