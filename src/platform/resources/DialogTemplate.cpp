@@ -7,6 +7,7 @@
 namespace {
 
 constexpr DWORD SetFontStyle = 0x40; // DS_SETFONT (DS_SHELLFONT includes it)
+constexpr WORD ExtendedVersion = 1;  // DIALOGEX opens with version 1 and the signature 0xFFFF
 constexpr WORD ExtendedSignature = 0xFFFF;
 // The fewest bytes an item can take: DIALOG's fixed fields, an empty class and title and the
 // creation-data count. Counts that cannot fit are refused before any item is read.
@@ -38,7 +39,8 @@ bool ReadItem(ResCursor* c, bool extended, ResDialogItem* item) {
 }
 
 void ReadHeader(ResCursor* c, ResDialog* dialog, WORD* count) {
-    if (ResHas(c, 4) && c->Data[2] == 0xFF && c->Data[3] == 0xFF && (c->Data[0] | c->Data[1] << 8) == 1) {
+    if (ResHas(c, 4) && (c->Data[0] | c->Data[1] << 8) == ExtendedVersion &&
+        (c->Data[2] | c->Data[3] << 8) == ExtendedSignature) {
         dialog->Extended = true;
         ResReadU16(c); // dlgVer
         ResReadU16(c); // signature
