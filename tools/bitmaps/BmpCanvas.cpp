@@ -50,7 +50,7 @@ void StampArt(BmpCanvas* canvas, int x, int y, const char* const* rows, int rowC
     for (int r = 0; r < rowCount; r++)
         for (int c = 0; rows[r][c] != 0; c++) {
             const char* hit = std::strchr(key, rows[r][c]);
-            if (hit != nullptr && rows[r][c] != 0) PutPixel(canvas, x + c, y + r, uint8_t(hit - key));
+            if (hit != nullptr) PutPixel(canvas, x + c, y + r, uint8_t(hit - key));
         }
 }
 
