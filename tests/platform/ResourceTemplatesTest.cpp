@@ -1,4 +1,4 @@
-// The template readers (dialogs, menus, menu bar, accelerators, string tables) over the test
+// The template readers (dialogs, menus, menu bar, string tables) over the test
 // script's resources as GNU windres writes them, and over damaged copies of them.
 #include "platform/resources/ResourceTemplates.h"
 #include "platform/Win32.h"
@@ -179,7 +179,7 @@ TEST(ResourceTemplates, DamagedCountsAndNestingAreRefused) {
     EXPECT_FALSE(ResParseMenu(nullptr, 0, &menu));
 }
 
-TEST(ResourceTemplates, MenuBarAndAcceleratorBounds) {
+TEST(ResourceTemplates, MenuBarBounds) {
     std::vector<BYTE> bar;
     PutU16(&bar, 102);
     PutU16(&bar, 1);
@@ -194,18 +194,6 @@ TEST(ResourceTemplates, MenuBarAndAcceleratorBounds) {
     EXPECT_FALSE(ResParseMenuBar(bar.data(), bar.size(), &menuBar));
     ExpectPrefixesRefused(std::vector<BYTE>(bar.begin(), bar.end()),
                           [&](const BYTE* p, size_t n) { return ResParseMenuBar(p, n, &menuBar); });
-
-    std::vector<ResAccelerator> keys;
-    const BYTE unterminated[] = {0x09, 0, 'F', 0, 0x46, 0x9C, 0, 0};
-    EXPECT_FALSE(ResParseAccelerators(unterminated, sizeof unterminated, &keys));
-    EXPECT_TRUE(keys.empty());
-    EXPECT_FALSE(ResParseAccelerators(unterminated, 0, &keys));
-    const BYTE last[] = {0x89, 0, 'F', 0, 0x46, 0x9C, 0, 0, 0xEE};
-    ASSERT_TRUE(ResParseAccelerators(last, sizeof last, &keys));
-    ASSERT_EQ(keys.size(), 1u);
-    EXPECT_EQ(keys[0].Flags, 0x09);
-    EXPECT_EQ(keys[0].Key, 'F');
-    EXPECT_EQ(keys[0].Command, 40006);
 }
 
 TEST(ResourceTemplates, LoadStringW) {

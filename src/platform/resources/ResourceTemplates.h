@@ -1,6 +1,6 @@
 // ResourceTemplates.h: bounded readers of the resource formats the window layer builds from:
 // dialog templates (DIALOG and DIALOGEX), menu templates (standard and extended), the handheld
-// shell's menu-bar resource, accelerator tables and string tables. Internal to platform/.
+// shell's menu-bar resource and string tables. Internal to platform/.
 // Parse, then create: each reader fills plain structs from the bytes (never reading outside them,
 // refusing anything damaged), and the dialog manager, menus and shell create windows from those
 // structs afterwards. The structs own copies of every string and byte they hold, so they outlive
@@ -110,18 +110,6 @@ struct ResMenuBar {
 // False when the resource is shorter than its button count says; bytes after the last button are
 // ignored.
 bool ResParseMenuBar(const void* bytes, size_t size, ResMenuBar* out);
-
-// One accelerator: the key (a virtual key with FVIRTKEY, else a character), its FVIRTKEY, FSHIFT,
-// FCONTROL and FALT flags (the end-of-table bit removed) and the command it sends.
-struct ResAccelerator {
-    BYTE Flags;
-    WORD Key;
-    WORD Command;
-};
-
-// Reads an accelerator table up to its entry marked last. False when the table is empty or ends
-// without that mark.
-bool ResParseAccelerators(const void* bytes, size_t size, std::vector<ResAccelerator>* out);
 
 // The string at index (0 to 15) of a string-table block: its UTF-16 units (not terminated) and
 // length. False when the block is damaged before that string ends; a missing string is length 0.
