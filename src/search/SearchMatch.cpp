@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -17,21 +20,28 @@ struct SearchRecord {
 
 // The string of a record begins two bytes after its Style (Style and Param are not tested for
 // zero) and runs to the next zero byte; the list ends at a Style of zero. The nodes live in one
-// block (the first node's address), linked in stored order; null when the text has no records or
-// the block cannot be allocated.
+// block (the first node's address), grown while the text is walked once and linked in stored order
+// at the end; null when the text has no records or the block cannot be allocated.
 SearchRecord* BuildRecordList(const uint8_t* text) {
-    size_t count = 0;
-    for (const uint8_t* p = text; *p != 0; ++count)
-        p += 2 + std::strlen(reinterpret_cast<const char*>(p + 2)) + 1;
-    if (count == 0) return nullptr;
-    SearchRecord* nodes = static_cast<SearchRecord*>(std::malloc(count * sizeof(SearchRecord)));
-    if (!nodes) return nullptr;
-    const uint8_t* p = text;
-    for (size_t i = 0; i < count; ++i) {
+    constexpr size_t FirstCapacity = 256;
+    SearchRecord* nodes = nullptr;
+    size_t count = 0, capacity = 0;
+    for (const uint8_t* p = text; *p != 0; ++count) {
+        if (count == capacity) {
+            capacity = capacity ? 2 * capacity : FirstCapacity;
+            void* grown = std::realloc(nodes, capacity * sizeof(SearchRecord));
+            if (!grown) {
+                std::free(nodes);
+                return nullptr;
+            }
+            nodes = static_cast<SearchRecord*>(grown);
+        }
         const uint8_t* end = p + 2 + std::strlen(reinterpret_cast<const char*>(p + 2));
-        nodes[i] = SearchRecord{i + 1 < count ? &nodes[i + 1] : nullptr, p, end};
+        nodes[count] = SearchRecord{nullptr, p, end};
         p = end + 1;
     }
+    for (size_t i = 0; i + 1 < count; ++i)
+        nodes[i].Next = &nodes[i + 1];
     return nodes;
 }
 
@@ -61,17 +71,42 @@ Candidate MatchEndingAt(const uint8_t* begin, const uint8_t* pattern, size_t m, 
     return Candidate::Matched;
 }
 
-// The candidates are the bytes equal to the pattern's last byte, found highest first with memrchr.
+// The highest t in [1, top] with s[t] == last and s[t - 1] == before, or -1. Sixteen candidates at
+// a time while their bytes and the ones before them all lie at or above s[0].
+long FindPairBackward(const uint8_t* s, long top, uint8_t last, uint8_t before) {
+#if defined(__SSE2__)
+    const __m128i lastBytes = _mm_set1_epi8(char(last)), beforeBytes = _mm_set1_epi8(char(before));
+    for (; top >= 16; top -= 16) {
+        const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + top - 15));
+        const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + top - 16));
+        const unsigned mask = unsigned(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(at, lastBytes), _mm_cmpeq_epi8(below, beforeBytes))));
+        if (mask) return top - 15 + (31 - __builtin_clz(mask));
+    }
+#endif
+    for (long t = top; t >= 1; --t)
+        if (s[t] == last && s[t - 1] == before) return t;
+    return -1;
+}
+
+// The next candidate at or below top: a byte equal to the pattern's last, and when the byte before
+// that is a plain one in the pattern, equal to it as well (any other candidate is rejected anyway).
+long NextCandidate(const uint8_t* begin, const uint8_t* pattern, size_t m, long top) {
+    const uint8_t before = m >= 2 ? pattern[m - 2] : 0;
+    if (m >= 2 && before != SearchAnyByte && before != SearchAnyRun)
+        return FindPairBackward(begin, top, pattern[m - 1], before);
+    const void* found = memrchr(begin, pattern[m - 1], size_t(top) + 1);
+    return found ? long(static_cast<const uint8_t*>(found) - begin) : -1;
+}
+
 const uint8_t* MatchBackwardN(const uint8_t* begin, const uint8_t* pattern, size_t m, const uint8_t* from,
                               int* length) {
     if (m == 0 || from < begin) return nullptr; // an empty prefix stands for a zero byte: never there
-    size_t span = size_t(from - begin) + 1;
-    while (span > 0) {
-        const void* found = memrchr(begin, pattern[m - 1], span);
-        if (!found) return nullptr;
-        const size_t t = size_t(static_cast<const uint8_t*>(found) - begin);
+    for (long top = long(from - begin); top >= 0;) {
+        const long t = NextCandidate(begin, pattern, m, top);
+        if (t < 0) return nullptr;
         int hitLength = 0;
-        switch (MatchEndingAt(begin, pattern, m, t, &hitLength)) {
+        switch (MatchEndingAt(begin, pattern, m, size_t(t), &hitLength)) {
         case Candidate::Matched:
             *length = hitLength;
             return begin + t;
@@ -80,7 +115,7 @@ const uint8_t* MatchBackwardN(const uint8_t* begin, const uint8_t* pattern, size
         case Candidate::Rejected:
             break;
         }
-        span = t;
+        top = t - 1;
     }
     return nullptr;
 }
