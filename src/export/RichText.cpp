@@ -37,18 +37,15 @@ void PutBytes(RtfWriter* w, const char* bytes, size_t n) {
     w->Used += n;
 }
 
+// "\u" and the code in decimal; nothing to do in the size pass, which counts by the table.
 void PutEscape(RtfWriter* w, WCHAR c) {
-    char digits[8];
-    int n = 0;
+    if (!w->Out) return;
+    char escape[8] = {'\\', 'u'};
+    const int digits = c < 10 ? 1 : c < 100 ? 2 : c < 1000 ? 3 : c < 10000 ? 4 : 5;
     unsigned v = c;
-    do {
-        digits[n++] = char('0' + v % 10);
-        v /= 10;
-    } while (v);
-    char escape[10] = {'\\', 'u'};
-    for (int k = 0; k < n; ++k)
-        escape[2 + k] = digits[n - 1 - k];
-    PutBytes(w, escape, size_t(2 + n));
+    for (int k = digits; k > 0; --k, v /= 10)
+        escape[1 + k] = char('0' + v % 10);
+    PutBytes(w, escape, size_t(2 + digits));
 }
 
 // One character that is neither a space nor a line end; returns what the size pass counts for it.
