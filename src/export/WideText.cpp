@@ -80,6 +80,7 @@ bool PutString(WideWriter* w, const ExportRecord& r) {
 } // namespace
 
 size_t EstimateWideText(const uint8_t* text) {
+    if (!text) return 0;
     size_t pos = 0, records = 0, dashes = 0, spaces = 0;
     ExportRecord r;
     while (NextRecord(text, &pos, &r)) {
@@ -101,6 +102,7 @@ int WriteRuleDashes(WCHAR* out, uint8_t param) {
 }
 
 int ArticleToWideText(const uint8_t* text, WCHAR* out, size_t capacity) {
+    if (!text || !out) return WideTextOverflow;
     WideWriter w = {out, capacity, 0, false};
     // With the Unicode letters a word processor orders the text itself, so the string goes out
     // reversed exactly when the screen shows it unreversed.
