@@ -56,12 +56,13 @@ uint16_t PaneSearchStart(const TextPane* pane) {
     if ((hitEnd < s || hitEnd > s + n) && pane->TopLine < pane->MaxTopLine) return uint16_t(s + n - 1);
     if (hitStart != s) return uint16_t(hitStart - 1);
     // The hit begins the first visible line: go on from the end of the next line. In reversed
-    // storage that line lies below the hit. When it lies above it in the same string (normal
-    // storage), the search would pass over the hit again and could show it for ever: it goes on
+    // storage that line lies below the hit. When the search from there would pass over the hit's
+    // last byte again in the same string (the next line above it, in normal storage; or a line cut
+    // inside a word right below a one-byte hit), it would show the same hit for ever: it goes on
     // below the hit instead.
     const LineEntry* next = first->Style != StyleEnd ? first + 1 : first;
     const unsigned after = next->Style != StyleEnd ? unsigned(next->Offset) + next->Count : 0;
-    if (after >= hitEnd && hitEnd > 0 && pane->Text && SameString(pane->Text, hitEnd - 1, after))
+    if (hitEnd > 0 && after >= hitEnd - 1 && pane->Text && SameString(pane->Text, hitEnd - 1, after))
         return uint16_t(hitStart - 1);
     return uint16_t(after);
 }

@@ -54,7 +54,7 @@ TEST(PaneSearchStart, FirstVisibleLineHitAndMaxTopLine) {
     EXPECT_EQ(PaneSearchStart(nullptr), 0);
 }
 
-TEST(PaneSearchStart, InNormalStorageAHitThatBeginsTheLineIsNotFoundAgain) {
+TEST(PaneSearchStart, AHitThatBeginsTheLineIsNeverFoundAgain) {
     // One record in normal storage: e0 = 2-10, e1 = 12-21. Going on from the end of e1 would reach
     // the hit again from above, for ever; the search goes on below it instead.
     TextBytes text = MakeText({{0x81, 0, "abcdefghi abcdefghij"}});
@@ -63,6 +63,17 @@ TEST(PaneSearchStart, InNormalStorageAHitThatBeginsTheLineIsNotFoundAgain) {
     pane.HitStart = 2;
     pane.HitEnd = 5;
     EXPECT_EQ(PaneSearchStart(&pane), 1);
+    // Reversed storage cut inside a word (e0 = 12-21 right above e1 = 2-11): a one-byte hit at the
+    // start of e0 ends where e1 ends.
+    LineEntry cut[3] = {{12, 10, 0, 0, 100, 16, 0x11}, {2, 10, 0, 0, 100, 16, 0x91}, {}};
+    pane.Lines = cut;
+    pane.HitStart = 12;
+    pane.HitEnd = 13;
+    EXPECT_EQ(PaneSearchStart(&pane), 11);
+    int length = 0;
+    EXPECT_EQ(FindInText(text.data(), reinterpret_cast<const uint8_t*>("a"), 11, &length), 2); // not 12
+    pane.HitEnd = 15; // a longer hit lies above the start: the rule stands
+    EXPECT_EQ(PaneSearchStart(&pane), 12);
 }
 
 TEST(CurrentSearchStart, TheBottomPaneStartsFromTheCommentaryWhateverTheSplit) {
