@@ -12,6 +12,7 @@ PACKAGES=(
     binutils-mingw-w64-x86-64
     libfreetype-dev libfontconfig-dev libpng-dev libsdl2-dev libx11-dev
     fontconfig culmus fonts-dejavu-core
+    unicode-data
 )
 
 missing=()
