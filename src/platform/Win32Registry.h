@@ -4,7 +4,11 @@
 // $XDG_CONFIG_HOME/kestrova/registry.reg ($HOME/.config when XDG_CONFIG_HOME is unset). It is read on
 // the first call and kept in memory for the process. Changes reach the file when a key that was
 // written through is closed, atomically; a file that cannot be parsed is renamed aside
-// (registry.reg.damaged-<n>) and the registry starts empty.
+// (registry.reg.damaged-<n>) and the registry starts empty. Several processes may share the file:
+// a save takes the file as it then is and puts in it only the values this process set or deleted,
+// so the last writer wins per value, never for the whole file. A link is written through to its
+// file; a folder, a FIFO, a link loop, an unreadable or read-only file is refused (one line on stderr)
+// and every save then fails, the values staying in memory.
 // Handles from RegOpenKeyExW/RegCreateKeyExW are released with RegCloseKey; a closed or made-up handle
 // is refused with ERROR_INVALID_HANDLE, never followed. Results are the Win32 error codes.
 #pragma once

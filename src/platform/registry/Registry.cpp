@@ -116,7 +116,7 @@ LONG Flush() {
     Registry& r = State();
     if (!r.Dirty) return ERROR_SUCCESS;
     if (r.SaveRefused != ERROR_SUCCESS) return r.SaveRefused;
-    LONG result = RegSaveFile(r.Path, r.Root);
+    LONG result = RegSaveFile(r.Path, &r.Root);
     if (result == ERROR_SUCCESS) r.Dirty = false;
     return result;
 }
@@ -218,6 +218,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
         return ERROR_INVALID_PARAMETER;
     if (data == nullptr && size > 0) return ERROR_NOACCESS;
     RegSetValue(open.Key, name, type, data, size);
+    open.Key->Changed[std::u16string(name)] = true;
     MarkWritten(record);
     return ERROR_SUCCESS;
 }
@@ -230,6 +231,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
     OpenKey& open = record ? *record : hive;
     if (ValueName(valueName, &name) != ERROR_SUCCESS || !RegEraseValue(open.Key, name))
         return ERROR_FILE_NOT_FOUND;
+    open.Key->Changed[std::u16string(name)] = false;
     MarkWritten(record);
     return ERROR_SUCCESS;
 }
@@ -267,6 +269,8 @@ void PlatformResetRegistry(const char* filePath) {
     r.WroteThroughRoot = false;
     HandleForEach(
         HandleKind::RegistryKey,
-        [](void* handle, void* record, void*) { Unregister(static_cast<HKEY>(handle), static_cast<OpenKey*>(record)); },
+        [](void* handle, void* record, void*) {
+            Unregister(static_cast<HKEY>(handle), static_cast<OpenKey*>(record));
+        },
         nullptr);
 }

@@ -1,13 +1,19 @@
 // RegistryStorage.cpp: the registry file on disk. Nothing here keeps state; the caller owns the tree.
+// Every descriptor opened here is closed before the function that opened it returns; the folder's
+// descriptor carries the save lock, so closing it ends the lock.
 #include "platform/registry/RegistryStorage.h"
 
-#include "platform/registry/RegistryFormat.h"
 #include "platform/Win32Registry.h"
+#include "platform/registry/RegistryFormat.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,18 +21,28 @@ namespace {
 
 // How many damaged files may pile up beside the registry before we stop renaming.
 constexpr int MaxDamagedCopies = 1000;
+// Links followed from the path to the file before it counts as a loop (the kernel's own limit).
+constexpr int MaxLinkHops = 40;
+// Temporary files are <file><TempMark><six letters>; the marker names them as ours.
+constexpr const char* TempMark = ".tmp-";
+constexpr size_t TempLetters = 6;
 
 LONG ErrorFromErrno(int error, LONG otherwise) {
     switch (error) {
     case EACCES:
     case EPERM:
     case EROFS:
+    case EISDIR:
         return ERROR_ACCESS_DENIED;
     case ENOENT:
     case ENOTDIR:
         return ERROR_PATH_NOT_FOUND;
+    case ELOOP:
+    case ENAMETOOLONG:
+        return ERROR_BAD_PATHNAME;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         return ERROR_DISK_FULL;
     case ENOMEM:
         return ERROR_OUTOFMEMORY;
@@ -35,10 +51,26 @@ LONG ErrorFromErrno(int error, LONG otherwise) {
     }
 }
 
+// One line on stderr for a file the registry will not read or write, with the reason.
+LONG Refuse(const std::string& path, const char* reason, LONG result) {
+    std::fprintf(stderr, "registry: %s cannot be used (%s); settings are not saved there\n", path.c_str(),
+                 reason);
+    return result;
+}
+
+LONG RefuseErrno(const std::string& path, int error, LONG otherwise) {
+    return Refuse(path, std::strerror(error), ErrorFromErrno(error, otherwise));
+}
+
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // mkdir -p, private to the user as a settings folder should be.
@@ -50,23 +82,64 @@ bool MakeFolders(const std::string& folder) {
     }
 }
 
-bool ReadWholeFile(int fd, std::vector<BYTE>* bytes) {
+// Follows links from path to the name of the file itself, which need not exist (a dangling link
+// names the file to create). False with errno (ELOOP for a loop) when it cannot be followed.
+bool FollowLinks(const std::string& path, std::string* target) {
+    *target = path;
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+        struct stat st;
+        if (lstat(target->c_str(), &st) != 0) return errno == ENOENT;
+        if (!S_ISLNK(st.st_mode)) return true;
+        std::string link(size_t(st.st_size) + 2, '\0');
+        ssize_t n = readlink(target->c_str(), link.data(), link.size());
+        if (n <= 0 || size_t(n) >= link.size()) return errno = n < 0 ? errno : ELOOP, false;
+        link.resize(size_t(n));
+        *target = link[0] == '/' ? link : FolderOf(*target) + "/" + link;
+    }
+    return errno = ELOOP, false;
+}
+
+enum class FileState { Missing, Parsed, Damaged, Refused };
+
+// Reads and parses the file at target (links already followed). Refused sets *error to the result
+// and has printed why; Damaged leaves the parse fault in *fault.
+FileState ReadFile(const std::string& target, RegKey* tree, RegParseError* fault, LONG* error) {
+    // Non-blocking, so that a FIFO is refused instead of waited on.
+    int fd = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    // No file, or a path through a plain file where a folder should be: there is nothing to keep.
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return FileState::Missing;
+    if (fd < 0) return *error = RefuseErrno(target, errno, ERROR_ACCESS_DENIED), FileState::Refused;
     struct stat st;
-    if (fstat(fd, &st) != 0) return false;
-    if (!S_ISREG(st.st_mode)) return errno = EISDIR, false;
+    if (fstat(fd, &st) != 0) {
+        int statError = errno;
+        close(fd);
+        return *error = RefuseErrno(target, statError, ERROR_ACCESS_DENIED), FileState::Refused;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        const char* why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+        close(fd);
+        return *error = Refuse(target, why, ERROR_ACCESS_DENIED), FileState::Refused;
+    }
     // A file above the limit is read only as far as the limit and one byte, to be found damaged.
     size_t want = size_t(st.st_size) < RegMaxFileBytes ? size_t(st.st_size) : RegMaxFileBytes + 1;
-    bytes->resize(want);
+    std::vector<BYTE> bytes(want);
     size_t have = 0;
     while (have < want) {
-        ssize_t n = read(fd, bytes->data() + have, want - have);
+        ssize_t n = read(fd, bytes.data() + have, want - have);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
+        if (n < 0) {
+            int readError = errno;
+            close(fd);
+            return *error = RefuseErrno(target, readError, ERROR_ACCESS_DENIED), FileState::Refused;
+        }
         if (n == 0) break;
         have += size_t(n);
     }
-    bytes->resize(have);
-    return true;
+    close(fd);
+    *tree = RegKey();
+    if (RegParseFile(bytes.data(), have, tree, fault)) return FileState::Parsed;
+    *tree = RegKey();
+    return FileState::Damaged;
 }
 
 // Renames path to the first free <path>.damaged-<n>, never replacing a file already there.
@@ -84,14 +157,129 @@ LONG MoveAside(const std::string& path, std::string* aside) {
     return ERROR_ACCESS_DENIED;
 }
 
+// Moves a damaged file aside, saying so; not ERROR_SUCCESS when it could not be moved.
+LONG KeepDamaged(const std::string& target, const RegParseError& fault) {
+    std::string aside;
+    LONG moved = MoveAside(target, &aside);
+    if (moved != ERROR_SUCCESS) {
+        std::fprintf(stderr,
+                     "registry: %s is damaged (line %zu: %s) and cannot be moved aside; not writing it\n",
+                     target.c_str(), fault.Line, fault.Reason);
+        return moved;
+    }
+    std::fprintf(stderr, "registry: %s was damaged (line %zu: %s); kept as %s, starting empty\n",
+                 target.c_str(), fault.Line, fault.Reason, aside.c_str());
+    return ERROR_SUCCESS;
+}
+
 bool WriteAll(int fd, const std::string& text) {
     for (size_t done = 0; done < text.size();) {
         ssize_t n = write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;
         if (n <= 0) return false;
         done += size_t(n);
     }
     return true;
+}
+
+bool IsOurTemp(const std::string& fileName, const char* entry) {
+    std::string prefix = fileName + TempMark;
+    return std::strncmp(entry, prefix.c_str(), prefix.size()) == 0 &&
+           std::strlen(entry) == prefix.size() + TempLetters;
+}
+
+// Removes temporary files a killed save left behind. Called under the save lock, so none of them
+// belongs to a save in progress.
+void RemoveStaleTemps(int folder, const std::string& fileName) {
+    int listing = dup(folder);
+    DIR* dir = listing < 0 ? nullptr : fdopendir(listing);
+    if (dir == nullptr) {
+        if (listing >= 0) close(listing);
+        return;
+    }
+    while (dirent* entry = readdir(dir)) {
+        struct stat st;
+        if (IsOurTemp(fileName, entry->d_name) &&
+            fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(folder, entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+// A new temporary file beside target, opened for writing; -1 with errno when none can be made.
+int CreateTemp(const std::string& target, std::string* temp) {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[TempLetters];
+        if (getrandom(random, sizeof random, 0) != ssize_t(sizeof random))
+            for (size_t i = 0; i < TempLetters; ++i)
+                random[i] = static_cast<unsigned char>(rand());
+        *temp = target + TempMark;
+        for (unsigned char r : random)
+            temp->push_back(letters[r % (sizeof letters - 1)]);
+        int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Writes text to a new temporary file and renames it over target; *old is the replaced file's
+// status (null when there is none), whose mode and owner the new file takes.
+LONG ReplaceFile(const std::string& target, const std::string& text, const struct stat* old) {
+    std::string temp;
+    int fd = CreateTemp(target, &temp);
+    if (fd < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    bool ok = true;
+    if (old != nullptr) {
+        // Only root may give the file away; anyone else keeps it as theirs, which is all they can do.
+        if (fchown(fd, old->st_uid, old->st_gid) != 0 && errno != EPERM) ok = false;
+        ok = ok && fchmod(fd, old->st_mode & 07777) == 0;
+    }
+    ok = ok && WriteAll(fd, text) && fsync(fd) == 0;
+    int error = errno;
+    if (close(fd) != 0 && ok) ok = false, error = errno;
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, error = errno;
+    if (ok) return ERROR_SUCCESS;
+    unlink(temp.c_str());
+    return ErrorFromErrno(error, ERROR_WRITE_FAULT);
+}
+
+// The merge and write of a save, under the lock held on folder.
+LONG SaveLocked(const std::string& target, int folder, RegKey* root) {
+    RemoveStaleTemps(folder, NameOf(target));
+    struct stat old;
+    bool exists = lstat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) return RefuseErrno(target, errno, ERROR_ACCESS_DENIED);
+    if (exists && !S_ISREG(old.st_mode))
+        return Refuse(target, S_ISDIR(old.st_mode) ? "it is a folder" : "it is not a regular file",
+                      ERROR_ACCESS_DENIED);
+    if (exists && (old.st_mode & 0222) == 0)
+        return Refuse(target, "the file is read-only", ERROR_ACCESS_DENIED);
+    RegKey file;
+    RegParseError fault;
+    LONG error = ERROR_SUCCESS;
+    switch (ReadFile(target, &file, &fault, &error)) {
+    case FileState::Refused:
+        return error;
+    case FileState::Damaged:
+        if ((error = KeepDamaged(target, fault)) != ERROR_SUCCESS) return error;
+        exists = false;
+        break;
+    case FileState::Parsed:
+        RegMergeUnchanged(root, file);
+        break;
+    case FileState::Missing:
+        exists = false;
+        break;
+    }
+    std::string text;
+    if (!RegWriteFile(*root, &text)) return ERROR_FILE_TOO_LARGE;
+    if ((error = ReplaceFile(target, text, exists ? &old : nullptr)) != ERROR_SUCCESS) return error;
+    // The rename is durable only once the folder's entry is on disk.
+    if (fsync(folder) != 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    RegForgetChanges(root);
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -108,58 +296,37 @@ std::string RegDefaultFilePath() {
 
 LONG RegLoadFile(const std::string& path, RegKey* root) {
     *root = RegKey();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    // No file, or a path through a plain file where a folder should be: there is nothing to keep.
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return ERROR_SUCCESS;
-    if (fd < 0) return ErrorFromErrno(errno, ERROR_ACCESS_DENIED);
-    std::vector<BYTE> bytes;
-    bool read = ReadWholeFile(fd, &bytes);
-    int readError = errno;
-    close(fd);
-    if (!read) return ErrorFromErrno(readError, ERROR_ACCESS_DENIED);
-    RegParseError error;
-    if (RegParseFile(bytes.data(), bytes.size(), root, &error)) return ERROR_SUCCESS;
-    *root = RegKey();
-    std::string aside;
-    LONG moved = MoveAside(path, &aside);
-    if (moved != ERROR_SUCCESS) {
-        std::fprintf(stderr,
-                     "registry: %s is damaged (line %zu: %s) and cannot be moved aside; not writing it\n",
-                     path.c_str(), error.Line, error.Reason);
-        return moved;
+    std::string target;
+    if (!FollowLinks(path, &target)) {
+        if (errno == ENOTDIR) return ERROR_SUCCESS;
+        return RefuseErrno(path, errno, ERROR_ACCESS_DENIED);
     }
-    std::fprintf(stderr, "registry: %s was damaged (line %zu: %s); kept as %s, starting empty\n",
-                 path.c_str(), error.Line, error.Reason, aside.c_str());
+    RegParseError fault;
+    LONG error = ERROR_SUCCESS;
+    switch (ReadFile(target, root, &fault, &error)) {
+    case FileState::Refused:
+        return error;
+    case FileState::Damaged:
+        return KeepDamaged(target, fault);
+    case FileState::Parsed:
+    case FileState::Missing:
+        break;
+    }
     return ERROR_SUCCESS;
 }
 
-LONG RegSaveFile(const std::string& path, const RegKey& root) {
-    std::string text;
-    if (!RegWriteFile(root, &text)) return ERROR_FILE_TOO_LARGE;
-    // A link to a file kept elsewhere stays a link: the file it names is the one replaced.
-    std::string target = path;
-    if (char* real = realpath(path.c_str(), nullptr)) {
-        target = real;
-        free(real);
-    }
-    std::string folder = FolderOf(target);
-    if (!MakeFolders(folder)) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
-    std::string temp = target + ".tmp-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
-    bool ok = WriteAll(fd, text) && fsync(fd) == 0;
-    int error = errno;
-    if (close(fd) != 0 && ok) ok = false, error = errno;
-    if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, error = errno;
-    if (!ok) {
-        unlink(temp.c_str());
-        return ErrorFromErrno(error, ERROR_WRITE_FAULT);
-    }
-    // The rename is durable only once the folder's entry is on disk.
-    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
-    bool synced = fsync(dir) == 0;
-    error = errno;
-    close(dir);
-    return synced ? ERROR_SUCCESS : ErrorFromErrno(error, ERROR_WRITE_FAULT);
+LONG RegSaveFile(const std::string& path, RegKey* root) {
+    std::string target;
+    if (!FollowLinks(path, &target)) return RefuseErrno(path, errno, ERROR_ACCESS_DENIED);
+    std::string folderPath = FolderOf(target);
+    if (!MakeFolders(folderPath)) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    // Held across read, merge and rename, so that two processes saving at once never lose each
+    // other's values; released by the close.
+    int locked;
+    while ((locked = flock(folder, LOCK_EX)) != 0 && errno == EINTR) {}
+    LONG result = locked == 0 ? SaveLocked(target, folder, root) : ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    close(folder);
+    return result;
 }

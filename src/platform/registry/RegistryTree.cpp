@@ -85,3 +85,39 @@ bool RegTreesEqual(const RegKey& a, const RegKey& b) {
         if (x->first != y->first || !RegTreesEqual(*x->second, *y->second)) return false;
     return true;
 }
+
+void RegMergeUnchanged(RegKey* mine, const RegKey& file) {
+    for (auto it = mine->Values.begin(); it != mine->Values.end();) {
+        if (mine->Changed.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        auto theirs = file.Values.find(it->first);
+        if (theirs == file.Values.end()) {
+            it = mine->Values.erase(it);
+            continue;
+        }
+        it->second = theirs->second;
+        ++it;
+    }
+    for (const auto& [name, value] : file.Values)
+        if (mine->Changed.count(name) == 0 && mine->Values.count(name) == 0)
+            mine->Values.emplace(name, value);
+    static const RegKey empty;
+    for (auto& [name, key] : mine->SubKeys) {
+        const RegKey* theirs = RegFindSubKey(&file, name);
+        RegMergeUnchanged(key.get(), theirs ? *theirs : empty);
+    }
+    for (const auto& [name, key] : file.SubKeys) {
+        bool created = false;
+        // Out of memory leaves the key out; the file keeps it until a later save brings it in.
+        if (RegKey* mineKey = RegFindOrAddSubKey(mine, name, &created); mineKey && created)
+            RegMergeUnchanged(mineKey, *key);
+    }
+}
+
+void RegForgetChanges(RegKey* key) {
+    key->Changed.clear();
+    for (auto& [name, sub] : key->SubKeys)
+        RegForgetChanges(sub.get());
+}

@@ -1,7 +1,8 @@
 // RegistryTree.h: the registry in memory. The root holds one key per hive (HKEY_CURRENT_USER and any
 // other root a file names, kept so that rewriting the file loses nothing); each key owns its
 // sub-keys and values. Names keep their spelling and compare without case (ASCII letters), and
-// both maps iterate in that order, which is the order the file is written in.
+// both maps iterate in that order, which is the order the file is written in. Changed marks the
+// values this process set or deleted since its last save: those win when the file is merged back.
 #pragma once
 
 #include "platform/Win32Types.h"
@@ -29,6 +30,7 @@ struct RegValue {
 struct RegKey {
     std::map<std::u16string, std::unique_ptr<RegKey>, RegNameLess> SubKeys;
     std::map<std::u16string, RegValue, RegNameLess> Values; // "" is the default value
+    std::map<std::u16string, bool, RegNameLess> Changed;    // value name: set (true) or deleted
 };
 
 bool RegNamesEqual(std::u16string_view a, std::u16string_view b);
@@ -42,5 +44,11 @@ void RegSetValue(RegKey* key, std::u16string_view name, DWORD type, const BYTE* 
 // Erase a value or a whole sub-key; false when there was none.
 bool RegEraseValue(RegKey* key, std::u16string_view name);
 bool RegEraseSubKey(RegKey* key, std::u16string_view name);
+// Brings into mine what file holds for every value mine did not change: such a value takes the
+// file's type and bytes, or goes when the file lacks it; keys only the file has are added. Keys are
+// never removed, so pointers into mine stay valid.
+void RegMergeUnchanged(RegKey* mine, const RegKey& file);
+// Forgets every change mark below key, once the changes are in the file.
+void RegForgetChanges(RegKey* key);
 // Same names (spelling included), types, bytes and shape.
 bool RegTreesEqual(const RegKey& a, const RegKey& b);

@@ -1,0 +1,214 @@
+// The registry file among other files and processes: a second process saving the same file, stale
+// temporary files, the file's mode, links, and paths that are not a regular file.
+#include "platform/Win32.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const WCHAR* SettingsKey = u"Software\\Tellgrove\\Kestrova";
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+LONG SetDword(HKEY key, LPCWSTR name, DWORD value) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The value's number, or -1 when it is missing.
+long long QueryDword(LPCWSTR name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    DWORD value = 0, size = sizeof value;
+    LONG status = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? static_cast<long long>(value) : -1;
+}
+
+LONG SaveDword(LPCWSTR name, DWORD value) {
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) return status;
+    status = SetDword(key, name, value);
+    LONG closed = RegCloseKey(key);
+    return status != ERROR_SUCCESS ? status : closed;
+}
+
+LONG DeleteValue(LPCWSTR name) {
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_ALL_ACCESS, &key);
+    if (status != ERROR_SUCCESS) return status;
+    status = RegDeleteValueW(key, name);
+    LONG closed = RegCloseKey(key);
+    return status != ERROR_SUCCESS ? status : closed;
+}
+
+class RegistryFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "kestrova-registry-file-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        Folder = pattern;
+        File = Folder + "/registry.reg";
+        PlatformResetRegistry(File.c_str());
+    }
+    void TearDown() override {
+        PlatformResetRegistry(File.c_str());
+        std::error_code ignored;
+        fs::remove_all(Folder, ignored);
+    }
+    // Runs body in a second process with its own registry of the same file; its exit status.
+    int InOtherProcess(void (*body)(const char* file)) {
+        fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            PlatformResetRegistry(File.c_str());
+            body(File.c_str());
+            _exit(0);
+        }
+        int status = -1;
+        waitpid(pid, &status, 0);
+        return status;
+    }
+    std::string Folder;
+    std::string File;
+};
+
+} // namespace
+
+TEST_F(RegistryFile, TheLastWriterWinsPerValueNotPerFile) {
+    ASSERT_EQ(SaveDword(u"Mine", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SaveDword(u"Shared", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SaveDword(u"Gone", 1), ERROR_SUCCESS);
+    // Another process, started after those saves, sets, changes and deletes values of its own.
+    EXPECT_EQ(InOtherProcess([](const char*) {
+                  if (SaveDword(u"Theirs", 2) != ERROR_SUCCESS || SaveDword(u"Shared", 2) != ERROR_SUCCESS ||
+                      DeleteValue(u"Gone") != ERROR_SUCCESS)
+                      _exit(1);
+              }),
+              0);
+    // This process still holds the file as it loaded it; its next save keeps the other's values.
+    ASSERT_EQ(SaveDword(u"Mine", 3), ERROR_SUCCESS);
+    std::string text = ReadText(File);
+    EXPECT_NE(text.find("\"Theirs\"=dword:00000002"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Shared\"=dword:00000002"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Mine\"=dword:00000003"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\"Gone\""), std::string::npos) << text;
+    // And reads them from then on.
+    EXPECT_EQ(QueryDword(u"Theirs"), 2);
+    EXPECT_EQ(QueryDword(u"Gone"), -1);
+    // What this process changed since it loaded wins over the file.
+    ASSERT_EQ(SaveDword(u"Shared", 4), ERROR_SUCCESS);
+    EXPECT_EQ(InOtherProcess([](const char*) { _exit(QueryDword(u"Shared") == 4 ? 0 : 1); }), 0);
+}
+
+TEST_F(RegistryFile, TemporaryFilesOfAKilledSaveGoAtTheNextSave) {
+    WriteText(File + ".tmp-Ab3dE9", "half a file");
+    WriteText(File + ".tmp-x", "not ours: another length");
+    WriteText(Folder + "/other.reg.tmp-Ab3dE9", "not ours: another file's");
+    ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(File + ".tmp-Ab3dE9"));
+    EXPECT_TRUE(fs::exists(File + ".tmp-x"));
+    EXPECT_TRUE(fs::exists(Folder + "/other.reg.tmp-Ab3dE9"));
+}
+
+TEST_F(RegistryFile, TheFileKeepsItsModeAndAReadOnlyFileIsNotReplaced) {
+    ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
+    ASSERT_EQ(chmod(File.c_str(), 0640), 0);
+    ASSERT_EQ(SaveDword(u"A", 2), ERROR_SUCCESS);
+    struct stat st;
+    ASSERT_EQ(stat(File.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    ASSERT_EQ(chmod(File.c_str(), 0444), 0);
+    const std::string before = ReadText(File);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(SaveDword(u"A", 3), ERROR_ACCESS_DENIED);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+    EXPECT_EQ(ReadText(File), before);
+    // Once the user allows it again, the value kept in memory is written.
+    ASSERT_EQ(chmod(File.c_str(), 0600), 0);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_NE(ReadText(File).find("\"A\"=dword:00000003"), std::string::npos);
+}
+
+TEST_F(RegistryFile, ADanglingLinkIsWrittenThroughAndStaysALink) {
+    fs::create_directory(Folder + "/elsewhere");
+    fs::create_symlink("elsewhere/real.reg", File);
+    ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(File));
+    EXPECT_NE(ReadText(Folder + "/elsewhere/real.reg").find("\"A\"=dword:00000001"), std::string::npos);
+}
+
+TEST_F(RegistryFile, ALinkedDamagedFileIsMovedAsideNotTheLink) {
+    fs::create_directory(Folder + "/elsewhere");
+    const std::string real = Folder + "/elsewhere/real.reg";
+    WriteText(real, "not a registry file");
+    fs::create_symlink(real, File);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(QueryDword(u"A"), -1);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fs::is_symlink(File));
+    EXPECT_EQ(ReadText(real + ".damaged-1"), "not a registry file");
+    ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::is_symlink(File));
+    EXPECT_NE(ReadText(real).find("\"A\"=dword:00000001"), std::string::npos);
+}
+
+TEST_F(RegistryFile, WhatIsNotARegularFileIsRefusedWithOneLine) {
+    struct Case {
+        const char* Name;
+        void (*Make)(const std::string& file);
+        const char* Said;
+    };
+    const Case cases[] = {
+        {"fifo", [](const std::string& f) { mkfifo(f.c_str(), 0600); }, "not a regular file"},
+        {"folder", [](const std::string& f) { fs::create_directory(f); }, "is a folder"},
+        {"loop", [](const std::string& f) { fs::create_symlink(fs::path(f).filename(), f); },
+         "symbolic links"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::error_code ignored;
+        fs::remove_all(File, ignored);
+        c.Make(File);
+        // A FIFO must not block the first call; the alarm ends the test rather than hang it.
+        alarm(10);
+        PlatformResetRegistry(File.c_str());
+        ::testing::internal::CaptureStderr();
+        EXPECT_NE(SaveDword(u"A", 1), ERROR_SUCCESS);
+        EXPECT_NE(SaveDword(u"A", 2), ERROR_SUCCESS);
+        std::string said = ::testing::internal::GetCapturedStderr();
+        alarm(0);
+        EXPECT_NE(said.find(c.Said), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line, not one per save: " << said;
+        EXPECT_EQ(QueryDword(u"A"), 2); // the values stay in memory
+    }
+    EXPECT_TRUE(fs::is_symlink(File));
+}
