@@ -41,8 +41,15 @@ struct Registry {
     bool WroteThroughRoot = false; // written through HKEY_CURRENT_USER itself
 };
 
-Registry& State() {
+// The record itself, loaded or not.
+Registry& Stored() {
     static Registry registry;
+    return registry;
+}
+
+// The record, loading the file on first use.
+Registry& State() {
+    Registry& registry = Stored();
     if (!registry.Loaded) {
         registry.Path = registry.PathGiven ? registry.GivenPath : RegDefaultFilePath();
         registry.SaveRefused =
@@ -259,7 +266,8 @@ LONG RegCloseKey(HKEY key) {
 }
 
 void PlatformResetRegistry(const char* filePath) {
-    Registry& r = State();
+    // Not State(): a reset must not load (nor move aside) the file it is about to forget.
+    Registry& r = Stored();
     r.Loaded = false;
     r.PathGiven = filePath != nullptr;
     r.GivenPath = filePath ? filePath : "";
