@@ -201,7 +201,7 @@ TEST(IndexSource, ErrorsNameFileAndLine) {
     EXPECT_EQ(IndexErrorOf("heading : \n"), "index.txt:1: the first record needs a text");
     EXPECT_EQ(IndexErrorOf("heading attr=0 : א\n"), "index.txt:1: Attributes 0 would end the index here");
     EXPECT_EQ(IndexErrorOf("heading : a\n"),
-              "index.txt:1: the letter code cannot carry 'a' (U+0061) at column 1 "
+              "index.txt:1: the letter code cannot carry 'a' (U+0061) at column 11 "
               "(Latin small letters stand for Hebrew letters; use capitals)");
     std::string big;
     for (int i = 0; i < 70; ++i)

@@ -180,32 +180,36 @@ bool AddRule(ArticleParser* p, int line, const std::vector<std::string>& words) 
     return AppendRecord(p, line, style, param, {}, false);
 }
 
-bool AddHeading(ArticleParser* p, int line, uint8_t style, const std::string& text) {
+bool AddHeading(ArticleParser* p, int line, uint8_t style, const std::string& text, size_t column) {
     std::vector<uint8_t> bytes;
     std::string message;
-    if (!EncodeSourceText(text, &bytes, &message)) return Fail(p, line, message);
+    if (!EncodeSourceText(text, &bytes, &message, column)) return Fail(p, line, message);
     return AppendRecord(p, line, style, 0, bytes, false);
 }
 
-bool ParseDirective(ArticleParser* p, int line, const std::string& trimmed) {
+// column: where trimmed starts in its line.
+bool ParseDirective(ArticleParser* p, int line, const std::string& trimmed, size_t column) {
     std::vector<std::string> words = SplitSourceWords(trimmed);
     const std::string& name = words[0];
     if (name == "@heading" || name == "@subheading") {
-        std::string rest = TrimSourceLine(trimmed.substr(name.size()));
-        return AddHeading(p, line, name == "@heading" ? StyleHeading : StyleSubHeading, rest);
+        std::string after = trimmed.substr(name.size());
+        size_t blanks = SourceLeadingBlanks(after);
+        column += SourceColumnAt(trimmed, name.size() + blanks) - 1;
+        return AddHeading(p, line, name == "@heading" ? StyleHeading : StyleSubHeading, TrimSourceLine(after),
+                          column);
     }
     if (name == "@p") return OpenParagraph(p, line, words);
     if (name == "@rule") return AddRule(p, line, words);
     return Fail(p, line, "unknown directive '" + name + "' (known: @heading, @subheading, @p, @rule)");
 }
 
-bool AddBodyLine(ArticleParser* p, int line, const std::string& trimmed) {
+bool AddBodyLine(ArticleParser* p, int line, const std::string& trimmed, size_t column) {
     PendingRecord& r = p->Record;
     if (!r.Open) r = PendingRecord{true, line, StyleDefaultParagraph, 0, false, false, {}};
     if (r.HasBody) r.Text.push_back(WordSpace);
     r.HasBody = true;
     std::string message;
-    if (!EncodeSourceText(trimmed, &r.Text, &message)) return Fail(p, line, message);
+    if (!EncodeSourceText(trimmed, &r.Text, &message, column)) return Fail(p, line, message);
     if (r.Text.size() > MaxPlainLength) return Fail(p, line, "the paragraph passes 65,535 bytes here");
     return true;
 }
@@ -223,19 +227,19 @@ bool CompileArticleSource(const std::string& source, const std::string& fileName
     ArticleParser p{&fileName, plain, error, PendingRecord{}};
     int firstLine = 0;
     size_t pos = SourceTextStart(source);
-    for (int line = 1; pos < source.size(); ++line) {
-        size_t end = source.find('\n', pos);
-        if (end == std::string::npos) end = source.size();
-        std::string trimmed = TrimSourceLine(source.substr(pos, end - pos));
-        pos = end + 1;
+    std::string raw;
+    for (int line = 1; NextSourceLine(source, &pos, &raw); ++line) {
+        std::string trimmed = TrimSourceLine(raw);
         if (!trimmed.empty() && trimmed[0] == '#') continue;
+        // Columns in messages count from the start of the line, indentation included.
+        size_t column = SourceColumnAt(raw, SourceLeadingBlanks(raw));
         bool ok = true;
         if (trimmed.empty()) {
             ok = CloseRecord(&p);
         } else if (trimmed[0] == '@') {
-            ok = CloseRecord(&p) && ParseDirective(&p, line, trimmed);
+            ok = CloseRecord(&p) && ParseDirective(&p, line, trimmed, column);
         } else {
-            ok = AddBodyLine(&p, line, trimmed);
+            ok = AddBodyLine(&p, line, trimmed, column);
         }
         if (!ok) return false;
         if (firstLine == 0 && (!plain->empty() || p.Record.Open)) firstLine = line;

@@ -1,9 +1,9 @@
 // ContentCompiler.cpp: reads a content folder, compiles and compresses every text and the index,
-// and writes the resources only when every source was good (each file through a temporary name,
-// so a reader of the build folder never sees half a file).
+// and writes the resources only when every source was good, all of them or none (ContentFiles).
 #include "content/ContentCompiler.h"
 
 #include "content/ArticleSource.h"
+#include "content/ContentFiles.h"
 #include "content/IndexSource.h"
 #include "store/ArticleStore.h"
 #include "store/Compressor.h"
@@ -18,15 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool ReadWholeFile(const std::string& path, std::string* text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    *text = all.str();
-    return true;
-}
 
 void Report(std::string* errors, size_t* count, const std::string& message) {
     if (*count < MaxReportedErrors) errors->append(message + "\n");
@@ -63,20 +54,6 @@ bool Compress(const std::string& path, const std::vector<uint8_t>& plain, std::v
     return false;
 }
 
-bool WriteFileAtomically(const fs::path& path, const void* bytes, size_t size) {
-    fs::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(static_cast<const char*>(bytes), std::streamsize(size));
-        if (!out) return false;
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    return !ec;
-}
-
 } // namespace
 
 std::string ContentTextPath(const std::string& folder, int n) {
@@ -93,13 +70,14 @@ bool CompileContentFolder(const std::string& folder, CompiledContent* content, s
     size_t count = 0;
     CheckTextNames(folder, errors, &count);
     for (int n = 1; n <= ContentTextCount; ++n) {
-        std::string path = ContentTextPath(folder, n), source;
-        if (!ReadWholeFile(path, &source)) {
+        std::string path = ContentTextPath(folder, n), source, why;
+        SourceRead read = ReadSourceFile(path, &source, &why);
+        if (read == SourceRead::Missing)
             Report(errors, &count,
                    path + ": missing text " + std::to_string(n) +
                        " (every text from 1 to 250 needs a source)");
-            continue;
-        }
+        if (read == SourceRead::Refused) Report(errors, &count, path + ": " + why);
+        if (read != SourceRead::Ok) continue;
         SourceError error;
         if (!CompileArticleSource(source, path, &content->Plain[n], &error)) {
             Report(errors, &count, FormatSourceError(error));
@@ -107,9 +85,12 @@ bool CompileContentFolder(const std::string& folder, CompiledContent* content, s
         }
         Compress(path, content->Plain[n], &content->Resource[n], errors, &count);
     }
-    std::string path = (fs::path(folder) / ContentIndexFile).string(), source;
-    if (!ReadWholeFile(path, &source)) {
+    std::string path = (fs::path(folder) / ContentIndexFile).string(), source, why;
+    SourceRead read = ReadSourceFile(path, &source, &why);
+    if (read == SourceRead::Missing) {
         Report(errors, &count, path + ": missing section index");
+    } else if (read == SourceRead::Refused) {
+        Report(errors, &count, path + ": " + why);
     } else {
         SourceError error;
         if (!CompileIndexSource(source, path, &content->Plain[0], &error))
@@ -123,26 +104,16 @@ bool CompileContentFolder(const std::string& folder, CompiledContent* content, s
 ContentResult CompileContent(const std::string& folder, const std::string& outFolder, std::string* errors) {
     auto content = std::make_unique<CompiledContent>();
     if (!CompileContentFolder(folder, content.get(), errors)) return ContentSourceError;
-    std::error_code ec;
-    fs::path bins = fs::path(outFolder) / ContentBinFolder;
-    fs::create_directories(bins, ec);
     std::string rc = "// Written by the content compiler from " + fs::path(folder).filename().string() +
                      ": the article texts and the section index.\n";
+    std::vector<ContentOutputFile> files;
     for (int n = 0; n <= ContentTextCount; ++n) {
         int id = n == 0 ? SectionIndexResourceId : ArticleResourceBase + n;
-        fs::path bin = bins / ContentBinName(id);
-        const std::vector<uint8_t>& bytes = content->Resource[n];
-        if (!WriteFileAtomically(bin, bytes.data(), bytes.size())) {
-            errors->append(bin.string() + ": cannot write\n");
-            return ContentWriteError;
-        }
+        files.push_back(ContentOutputFile{ContentBinName(id), &content->Resource[n]});
         rc += std::to_string(id) + " RCDATA \"" + std::string(ContentBinFolder) + "/" + ContentBinName(id) +
               "\"\n";
     }
-    fs::path rcPath = fs::path(outFolder) / ContentRcFile;
-    if (!WriteFileAtomically(rcPath, rc.data(), rc.size())) {
-        errors->append(rcPath.string() + ": cannot write\n");
+    if (!ReplaceContentOutput(outFolder, ContentRcFile, rc, ContentBinFolder, files, errors))
         return ContentWriteError;
-    }
     return ContentOk;
 }

@@ -105,6 +105,12 @@ bool ParseIndexLine(const std::string& line, const IndexContext& c, IndexLine* r
         *message = "an odd indentation: two spaces for each level";
         return false;
     }
+    // A record's Level is one byte: deeper indentation would wrap round to the top.
+    if (spaces / IndexSpacesPerLevel + 1 > IndexMaxLevel) {
+        *message = "indented past level " + std::to_string(IndexMaxLevel) + " (" + std::to_string(spaces) +
+                   " spaces)";
+        return false;
+    }
     size_t colon = line.find(':');
     if (colon == std::string::npos) {
         *message = "missing ':' before the text";
@@ -135,8 +141,9 @@ bool ParseIndexLine(const std::string& line, const IndexContext& c, IndexLine* r
         return false;
     }
     if (!ParseIndexOptions(words, first, c, r, heading, message)) return false;
-    std::string text = TrimSourceLine(line.substr(colon + 1));
-    return EncodeSourceText(text, &r->Text, message);
+    std::string after = line.substr(colon + 1);
+    size_t column = SourceColumnAt(line, colon + 1 + SourceLeadingBlanks(after));
+    return EncodeSourceText(TrimSourceLine(after), &r->Text, message, column);
 }
 
 } // namespace
@@ -149,12 +156,8 @@ bool CompileIndexSource(const std::string& source, const std::string& fileName, 
     size_t length = 0;
     size_t pos = SourceTextStart(source);
     int firstLine = 0;
-    for (int line = 1; pos < source.size(); ++line) {
-        size_t end = source.find('\n', pos);
-        if (end == std::string::npos) end = source.size();
-        std::string text = source.substr(pos, end - pos);
-        pos = end + 1;
-        if (!text.empty() && text.back() == '\r') text.pop_back();
+    std::string text;
+    for (int line = 1; NextSourceLine(source, &pos, &text); ++line) {
         std::string trimmed = TrimSourceLine(text);
         if (trimmed.empty() || trimmed[0] == '#') continue;
         IndexLine r;

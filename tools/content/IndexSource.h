@@ -16,6 +16,7 @@
 constexpr unsigned FirstLessonNumber = 1;
 constexpr unsigned LastLessonNumber = 249;
 constexpr unsigned IndexSpacesPerLevel = 2;
+constexpr unsigned IndexMaxLevel = 255; // a record's Level is one byte
 constexpr uint8_t IndexDefaultStyle = 0x01;
 
 // Replaces *stream with the compiled index. False on the first error.

@@ -65,9 +65,10 @@ void AppendUtf8(char32_t cp, std::string* out) {
     }
 }
 
-bool EncodeSourceText(const std::string& utf8, std::vector<uint8_t>* out, std::string* message) {
+bool EncodeSourceText(const std::string& utf8, std::vector<uint8_t>* out, std::string* message,
+                      size_t firstColumn) {
     size_t i = 0;
-    size_t column = 1;
+    size_t column = firstColumn;
     while (i < utf8.size()) {
         if (utf8[i] == SourceEscape) {
             if (i + 1 < utf8.size() && utf8[i + 1] == SourceEscape) {
@@ -164,4 +165,27 @@ std::string TrimSourceLine(const std::string& line) {
 
 size_t SourceTextStart(const std::string& source) {
     return source.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+}
+
+size_t SourceLeadingBlanks(const std::string& text) {
+    size_t n = 0;
+    while (n < text.size() && (text[n] == ' ' || text[n] == '\t'))
+        ++n;
+    return n;
+}
+
+size_t SourceColumnAt(const std::string& line, size_t offset) {
+    size_t column = 1;
+    for (size_t i = 0; i < offset && i < line.size(); ++i)
+        column += (uint8_t(line[i]) & 0xC0) != 0x80; // continuation bytes add no column
+    return column;
+}
+
+bool NextSourceLine(const std::string& source, size_t* pos, std::string* line) {
+    if (*pos >= source.size()) return false;
+    size_t end = source.find_first_of("\r\n", *pos);
+    if (end == std::string::npos) end = source.size();
+    *line = source.substr(*pos, end - *pos);
+    *pos = end + (source.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    return true;
 }

@@ -13,8 +13,10 @@
 constexpr char SourceEscape = '\\';
 
 // Appends the bytes of utf8 to out. False with a message (which names the character and its
-// column) at invalid UTF-8, a character the letter code cannot carry, a bad escape or a 0 byte.
-bool EncodeSourceText(const std::string& utf8, std::vector<uint8_t>* out, std::string* message);
+// column in the line, utf8[0] being at firstColumn) at invalid UTF-8, a character the letter code
+// cannot carry, a bad escape or a 0 byte.
+bool EncodeSourceText(const std::string& utf8, std::vector<uint8_t>* out, std::string* message,
+                      size_t firstColumn = 1);
 
 // How WriteSourceText marks the bytes a plain source line could not hold as they are.
 enum SourceTextEdges {
@@ -35,3 +37,10 @@ std::vector<std::string> SplitSourceWords(const std::string& text);
 size_t SourceTextStart(const std::string& source);
 // Without spaces, tabs and a carriage return at either end.
 std::string TrimSourceLine(const std::string& line);
+// Spaces and tabs at the start of text: where its trimmed form starts.
+size_t SourceLeadingBlanks(const std::string& text);
+// The 1-based column, in characters, of the byte at offset in a UTF-8 line.
+size_t SourceColumnAt(const std::string& line, size_t offset);
+// The line starting at *pos, without its end; *pos moves past the end. A line ends at LF, CR LF or
+// a lone CR (files from old Macintosh editors). False when no line starts at *pos.
+bool NextSourceLine(const std::string& source, size_t* pos, std::string* line);
