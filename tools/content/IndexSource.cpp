@@ -237,6 +237,40 @@ void WriteIndexAttributes(uint8_t attributes, uint8_t level, const IndexContext&
             if (style & s.Bits) AppendWord(out, s.Word);
 }
 
+// A record that the stream ends inside of: anything but zero bytes after the last whole record.
+void WriteCutRecord(const uint8_t* stream, size_t length, size_t at, const IndexContext& c, std::string* out,
+                    IndexWriteNotes* notes) {
+    bool cut = false;
+    for (size_t i = at; i < length && !cut; ++i)
+        cut = stream[i] != 0;
+    // Five zero bytes (or fewer) are the end record, however short; a zero Attributes ends too.
+    if (!cut || (length - at >= SectionRecordHeaderSize && stream[at + 2] == 0)) return;
+    notes->CutShort = true;
+    notes->CutOffset = unsigned(at);
+    out->append("# cut short at byte ");
+    out->append(std::to_string(at));
+    out->append(" (no 0 byte ends it):");
+    if (length - at < SectionRecordHeaderSize) {
+        out->push_back(' ');
+        out->append(std::to_string(length - at));
+        out->append(" bytes of a record header\n");
+        return;
+    }
+    out->push_back(' ');
+    uint16_t id = uint16_t(stream[at] | stream[at + 1] << 8);
+    uint8_t level = stream[at + 3];
+    WriteIndexKind(id, c, out);
+    AppendWord(out, "level=" + std::to_string(level));
+    WriteIndexAttributes(stream[at + 2], level, c, out);
+    out->append(" :");
+    size_t textLength = length - at - SectionRecordHeaderSize;
+    std::vector<uint8_t> text(textLength);
+    ReverseForDisplay(stream + at + SectionRecordHeaderSize, textLength, text.data());
+    if (!text.empty()) out->push_back(' ');
+    WriteSourceText(text.data(), text.size(), EscapeEdgeSpaces, out);
+    out->push_back('\n');
+}
+
 } // namespace
 
 void WriteIndexSource(const uint8_t* stream, size_t length, unsigned flags, std::string* out,
@@ -269,6 +303,7 @@ void WriteIndexSource(const uint8_t* stream, size_t length, unsigned flags, std:
         ++notes->Records;
     }
     size_t end = cursor.Pos;
+    WriteCutRecord(stream, length, end, c, out, notes);
     notes->InexactEnd = length - end != SectionEndRecordSize;
     for (size_t i = end; i < length && !notes->InexactEnd; ++i)
         if (stream[i] != 0) notes->InexactEnd = true;

@@ -25,6 +25,10 @@ bool CompileIndexSource(const std::string& source, const std::string& fileName, 
 struct IndexWriteNotes {
     bool InexactEnd; // the stream does not end in exactly five zero bytes after its records
     unsigned Records;
+    // A last record with no 0 byte after its text (or not even a whole header): written as a
+    // comment with what it holds, since compiling it would complete it.
+    bool CutShort;
+    unsigned CutOffset;
 };
 // Appends the source for stream[0, length) to *out; WriteRecordComments adds each record's bytes.
 void WriteIndexSource(const uint8_t* stream, size_t length, unsigned flags, std::string* out,

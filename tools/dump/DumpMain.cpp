@@ -4,7 +4,9 @@
 //     kestrova-dump --file PATH [--index]       one resource read from a file
 //     kestrova-dump --raw ...                   the decoded plain bytes, unchanged, to stdout
 //     kestrova-dump --stats [N | index]         sizes, ratios and construct totals (all by default)
-// A damaged resource gets the reader's own buffer-error message on stderr and exit status 1.
+// A damaged resource gets the reader's own buffer-error message (or the header field refused) on
+// stderr and exit status 1; so does a dump that cannot compile back (a record cut short, a first
+// record without text), which says why. Usage errors name the argument and exit with 2.
 // Every decoded buffer is the caller's (free) and is released before the next is read.
 #include "content/ArticleSource.h"
 #include "content/ContentStats.h"
@@ -13,17 +15,24 @@
 #include "store/ArticleStore.h"
 #include "store/SectionIndexFormat.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 enum DumpExit { DumpOk = 0, DumpDamaged = 1, DumpUsage = 2 };
+
+// A resource holds at most a 6-byte header, 4 bytes of block header and 65,535 of tokens; a file
+// far larger is not one, and reading stops there.
+constexpr size_t MaxResourceFileBytes = 1024 * 1024;
 
 struct DumpOptions {
     bool Raw = false, Stats = false, Verbose = false, Index = false, AllTexts = true;
@@ -42,11 +51,14 @@ void Usage(FILE* to) {
                to);
 }
 
-bool ParseArguments(int argc, char** argv, DumpOptions* o) {
+// False for --help (*bad empty) or a bad command line (*bad says which argument and why).
+bool ParseArguments(int argc, char** argv, DumpOptions* o, std::string* bad) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h")
             return false;
+        else if (a == "--file" && i + 1 == argc)
+            return *bad = "--file needs a path", false;
         else if (a == "--raw")
             o->Raw = true;
         else if (a == "--stats")
@@ -62,11 +74,13 @@ bool ParseArguments(int argc, char** argv, DumpOptions* o) {
         else {
             char* end = nullptr;
             long n = std::strtol(a.c_str(), &end, 10);
-            if (end == a.c_str() || *end != 0) return false;
+            if (end == a.c_str() || *end != 0) return *bad = "unknown argument '" + a + "'", false;
             if (n > ArticleResourceBase && n <= ArticleResourceBase + LastArticleNumber)
                 n -= ArticleResourceBase;
             if (n == SectionIndexNumber + ArticleResourceBase) n = SectionIndexNumber, o->Index = true;
-            if (n != SectionIndexNumber && (n < FirstArticleNumber || n > LastArticleNumber)) return false;
+            if (n != SectionIndexNumber && (n < FirstArticleNumber || n > LastArticleNumber))
+                return *bad = "no text " + a + ": texts are 1 to 250 (or resources 1001 to 1250), or index",
+                       false;
             o->Number = int(n);
             o->AllTexts = false;
         }
@@ -74,21 +88,37 @@ bool ParseArguments(int argc, char** argv, DumpOptions* o) {
     return true;
 }
 
-// A resource's bytes and what they decode to; Plain is null when the block is damaged.
+// A resource's bytes and what they decode to; Plain is null when the block is damaged, and Refused
+// then names the header field that was refused before decoding (empty: the tokens were damaged).
 struct DecodedResource {
     size_t ResourceSize = 0;
     unsigned PlainLength = 0;
     uint8_t* Plain = nullptr;
+    std::string Refused;
 };
 
 // Decodes resource bytes the way the reader's store does (header, then the sized block).
 DecodedResource DecodeResource(const uint8_t* bytes, size_t size) {
     DecodedResource d;
     d.ResourceSize = size;
-    if (bytes == nullptr || size < CompressedBlockOffset + CompressedBlockHeaderSize) return d;
+    constexpr size_t headerBytes = CompressedBlockOffset + CompressedBlockHeaderSize;
+    if (bytes == nullptr || size < headerBytes) {
+        d.Refused = std::to_string(size) + " bytes, fewer than the " + std::to_string(headerBytes) +
+                    " of a resource's header";
+        return d;
+    }
     unsigned headerLength = unsigned(bytes[0]) << 8 | bytes[1];
     const uint8_t* block = bytes + CompressedBlockOffset;
+    unsigned compressedLength = unsigned(block[0]) << 8 | block[1];
     d.PlainLength = unsigned(block[2]) << 8 | block[3];
+    if (headerLength < MinHeaderLength)
+        d.Refused =
+            "HeaderLength " + std::to_string(headerLength) + " is below " + std::to_string(MinHeaderLength);
+    else if (compressedLength == 0)
+        d.Refused = "CompressedLength is 0";
+    else if (d.PlainLength == 0)
+        d.Refused = "PlainLength is 0";
+    if (!d.Refused.empty()) return d;
     d.Plain = ReadCompressedBlockSized(block, size - CompressedBlockOffset, headerLength);
     return d;
 }
@@ -105,14 +135,30 @@ bool LoadEmbedded(int number, std::vector<uint8_t>* bytes) {
     return true;
 }
 
-bool LoadFile(const char* path, std::vector<uint8_t>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    std::string s = all.str();
-    bytes->assign(s.begin(), s.end());
-    return true;
+// Reads a resource file, at most MaxResourceFileBytes of it; false with *why saying what is wrong.
+bool LoadFile(const char* path, std::vector<uint8_t>* bytes, std::string* why) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return *why = std::string("cannot read (") + std::strerror(errno) + ")", false;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        return *why = "a folder, not a resource file", false;
+    }
+    // Reads on past the bound by one byte only, to tell a file that is too large.
+    bytes->assign(MaxResourceFileBytes + 1, 0);
+    size_t have = 0;
+    while (have < bytes->size()) {
+        ssize_t n = read(fd, bytes->data() + have, bytes->size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) *why = std::string("cannot read (") + std::strerror(errno) + ")";
+        if (n <= 0) break;
+        have += size_t(n);
+    }
+    close(fd);
+    bytes->resize(have);
+    if (why->empty() && have > MaxResourceFileBytes)
+        *why = "more than " + std::to_string(MaxResourceFileBytes) + " bytes, larger than any resource";
+    return why->empty();
 }
 
 std::string Describe(const DumpOptions& o, int number) {
@@ -130,15 +176,23 @@ std::string StatsName(const DumpOptions& o, int number) {
     return name + " (" + std::to_string(number + ArticleResourceBase) + ")";
 }
 
-void PrintSource(const DumpOptions& o, int number, const DecodedResource& d, bool index) {
+// Prints the source for a decoded resource; false when the resource cannot be shown whole as a
+// source that compiles back (a record cut short, a source the compiler refuses), said on stderr.
+bool PrintSource(const DumpOptions& o, int number, const DecodedResource& d, bool index) {
     unsigned flags = o.Verbose ? WriteRecordComments : 0;
     std::string out = "# " + Describe(o, number) + ": " + std::to_string(d.PlainLength) + " bytes, " +
                       std::to_string(d.ResourceSize) + " in the resource.\n";
+    bool whole = true;
     if (index) {
         IndexWriteNotes notes;
         WriteIndexSource(d.Plain, d.PlainLength, flags, &out, &notes);
-        if (notes.InexactEnd)
+        if (notes.CutShort) {
+            std::fprintf(stderr, "%s: damaged: record %u (at byte %u) is cut short: no 0 byte ends it\n",
+                         Describe(o, number).c_str(), notes.Records + 1, notes.CutOffset);
+            whole = false;
+        } else if (notes.InexactEnd) {
             std::fputs("note: the stream does not end in exactly five zero bytes\n", stderr);
+        }
     } else {
         ArticleWriteNotes notes;
         WriteArticleSource(d.Plain, d.PlainLength, flags, &out, &notes);
@@ -148,41 +202,59 @@ void PrintSource(const DumpOptions& o, int number, const DecodedResource& d, boo
                          notes.TrailingBytes);
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
+    // The dump is meant to compile back; when the compiler would refuse it, say why here.
+    std::vector<uint8_t> again;
+    SourceError error;
+    bool compiles = index ? CompileIndexSource(out, "dump", &again, &error)
+                          : CompileArticleSource(out, "dump", &again, &error);
+    if (whole && !compiles) {
+        std::fprintf(stderr, "%s: this dump does not compile back: %s\n", Describe(o, number).c_str(),
+                     FormatSourceError(error).c_str());
+        whole = false;
+    }
+    return whole;
 }
 
 int DumpOne(const DumpOptions& o, int number, ContentStats* stats) {
     std::vector<uint8_t> bytes;
-    bool found = o.File ? LoadFile(o.File, &bytes) : LoadEmbedded(number, &bytes);
+    std::string why;
+    bool found = o.File ? LoadFile(o.File, &bytes, &why) : LoadEmbedded(number, &bytes);
+    if (!found && why.empty()) why = "Resource not found";
     if (!found) {
-        std::fprintf(stderr, "%s: %s\n", Describe(o, number).c_str(),
-                     o.File ? "cannot read" : "Resource not found");
+        std::fprintf(stderr, "%s: %s\n", Describe(o, number).c_str(), why.c_str());
         return DumpDamaged;
     }
     DecodedResource d = DecodeResource(bytes.data(), bytes.size());
+    if (!d.Refused.empty()) {
+        std::fprintf(stderr, "%s: damaged: %s\n", Describe(o, number).c_str(), d.Refused.c_str());
+        return DumpDamaged;
+    }
     if (d.Plain == nullptr) {
         std::fprintf(stderr, "%s: damaged: cannot be decoded\n", Describe(o, number).c_str());
         return DumpDamaged;
     }
     bool index = o.Index || number == SectionIndexNumber;
+    int result = DumpOk;
     if (o.Stats) {
         AddContentStats(stats, StatsName(o, number), d.Plain, d.PlainLength, d.ResourceSize, index);
     } else if (o.Raw) {
         std::fwrite(d.Plain, 1, d.PlainLength, stdout);
-    } else {
-        PrintSource(o, number, d, index);
+    } else if (!PrintSource(o, number, d, index)) {
+        result = DumpDamaged;
     }
     std::free(d.Plain);
-    return DumpOk;
+    return result;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     DumpOptions o;
-    if (!ParseArguments(argc, argv, &o)) {
-        bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
-        Usage(help ? stdout : stderr);
-        return help ? DumpOk : DumpUsage;
+    std::string bad;
+    if (!ParseArguments(argc, argv, &o, &bad)) {
+        if (!bad.empty()) std::fprintf(stderr, "kestrova-dump: %s\n", bad.c_str());
+        Usage(bad.empty() ? stdout : stderr);
+        return bad.empty() ? DumpOk : DumpUsage;
     }
     ContentStats stats{};
     int result = DumpOk;
