@@ -3,12 +3,18 @@
 // into this program (or from a file of plain article bytes); the pane, its DC and the text are
 // freed before exit.
 #include "store/ArticleStore.h"
+#include "store/ArticleText.h"
 #include "text/TextPane.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -101,20 +107,64 @@ bool ParseOptions(int argc, char** argv, RenderOptions* o) {
     return true;
 }
 
-// A plain ArticleText file, padded as UnCompress pads its output; null when unreadable or too long.
+// A plain ArticleText file, padded as UnCompress pads its output; null (after saying what is wrong
+// with it) when it is not a readable regular file, is empty, too long, or not article text.
 uint8_t* ReadPlainFile(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return nullptr;
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    const char* wrong = nullptr;
+    if (fd < 0 || fstat(fd, &st) != 0)
+        wrong = std::strerror(errno);
+    else if (S_ISDIR(st.st_mode))
+        wrong = "a folder, not a file of article text";
+    else if (!S_ISREG(st.st_mode))
+        wrong = "not a regular file";
+    else if (st.st_size == 0)
+        wrong = "empty: article text has at least one record";
     const size_t limit = size_t(MaxTextOffset) + 1;
-    uint8_t* text = static_cast<uint8_t*>(std::calloc(limit + 1 + ArticleTextPadding, 1));
-    size_t length = text ? std::fread(text, 1, limit + 1, file) : 0;
-    std::fclose(file);
-    if (text && length > limit) {
-        std::fprintf(stderr, "kestrova-render: %s is longer than %zu bytes\n", path, limit);
+    uint8_t* text = wrong ? nullptr : static_cast<uint8_t*>(std::calloc(limit + 1 + ArticleTextPadding, 1));
+    size_t length = 0;
+    while (text && length <= limit) {
+        ssize_t n = read(fd, text + length, limit + 1 - length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) wrong = std::strerror(errno);
+        if (n <= 0) break;
+        length += size_t(n);
+    }
+    if (fd >= 0) close(fd);
+    if (text && !wrong && length > limit) wrong = "longer than an article text can be (65,536 bytes)";
+    if (text && !wrong && !IsValidArticleText(text, length))
+        wrong = "not article text: its first record has no text and is not a rule";
+    if (wrong) {
+        std::fprintf(stderr, "kestrova-render: %s: %s\n", path, wrong);
         std::free(text);
         return nullptr;
     }
     return text;
+}
+
+// Says so when the face asked for is not installed and another was drawn with.
+void NameSubstitutedFace(const RenderOptions& o, TextPane* pane) {
+    const FontCacheEntry* entry = pane->FontCache;
+    while (entry && !entry->Font)
+        entry = entry->Next;
+    if (!entry) return;
+    HGDIOBJ previous = SelectObject(pane->DC, entry->Font);
+    WCHAR used[LF_FACESIZE] = {};
+    int got = GetTextFaceW(pane->DC, LF_FACESIZE, used);
+    SelectObject(pane->DC, previous);
+    std::u16string asked = o.Face, realised(used);
+    auto fold = [](std::u16string s) {
+        for (char16_t& c : s)
+            if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+        return s;
+    };
+    if (got <= 0 || fold(asked) == fold(realised)) return;
+    std::string askedText(asked.begin(), asked.end()), usedText;
+    for (char16_t c : realised)
+        usedText += c < 0x80 ? char(c) : '?'; // family names are ASCII; anything else is shown as '?'
+    std::fprintf(stderr, "kestrova-render: no face \"%s\" here; drawn with \"%s\"\n", askedText.c_str(),
+                 usedText.c_str());
 }
 
 void PrintTable(const RenderOptions& o, const TextPane* pane) {
@@ -154,11 +204,14 @@ int Render(const RenderOptions& o, uint8_t* text) {
         pane->HitEnd = uint16_t(o.HitEnd);
         PaintPane(pane, 1);
         if (o.Banner) DrawLocationBanner(pane);
+        NameSubstitutedFace(o, pane);
+        errno = 0;
         if (PlatformWritePng(dc, o.Out.c_str())) {
             PrintTable(o, pane);
             status = 0;
         } else {
-            std::fprintf(stderr, "kestrova-render: cannot write %s\n", o.Out.c_str());
+            std::fprintf(stderr, "kestrova-render: cannot write %s (%s)\n", o.Out.c_str(),
+                         errno ? std::strerror(errno) : "the picture could not be encoded");
         }
     }
     DestroyPane(pane, 1);
@@ -176,9 +229,8 @@ int main(int argc, char** argv) {
     ResetReaderState();
     uint8_t* text = options.PlainFile ? ReadPlainFile(options.PlainFile) : LoadArticleText(options.Number);
     if (!text) {
-        if (options.PlainFile)
-            std::fprintf(stderr, "kestrova-render: cannot read %s\n", options.PlainFile);
-        else
+        // ReadPlainFile has said what is wrong with the file.
+        if (!options.PlainFile)
             std::fprintf(stderr, "kestrova-render: text %d is not in this build\n", options.Number);
         return 1;
     }
