@@ -141,6 +141,14 @@ TEST_F(RegistryFile, TheFileKeepsItsModeAndAReadOnlyFileIsNotReplaced) {
     struct stat st;
     ASSERT_EQ(stat(File.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (geteuid() == 0) { // only root may keep a file owned by someone else
+        ASSERT_EQ(chown(File.c_str(), 12345, 12345), 0);
+        ASSERT_EQ(SaveDword(u"A", 2), ERROR_SUCCESS);
+        ASSERT_EQ(stat(File.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 12345u);
+        EXPECT_EQ(st.st_gid, 12345u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
 
     ASSERT_EQ(chmod(File.c_str(), 0444), 0);
     const std::string before = ReadText(File);
