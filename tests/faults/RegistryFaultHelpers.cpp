@@ -204,7 +204,7 @@ int Inject(const std::string& file) {
                 return Fail("success reported for an unwritten file:", call);
             if (!hit) break;
             if (status == ERROR_SUCCESS) {
-                ++harmless; // a failed close of a descriptor only read from
+                ++harmless; // a failed close of a descriptor only read from, a lock refused
                 continue;
             }
             ++reported;
@@ -219,7 +219,7 @@ int Inject(const std::string& file) {
         }
     }
     std::printf("%d injected failures reported and the old file kept (%d after the rename, new file whole), "
-                "%d harmless\n",
+                "%d harmless (a failed close of a read-only descriptor, a lock the file system refuses)\n",
                 reported, afterRename, harmless);
     return 0;
 }

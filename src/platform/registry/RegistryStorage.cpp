@@ -245,9 +245,9 @@ LONG ReplaceFile(const std::string& target, const std::string& text, const struc
     return ErrorFromErrno(error, ERROR_WRITE_FAULT);
 }
 
-// The merge and write of a save, under the lock held on folder.
-LONG SaveLocked(const std::string& target, int folder, RegKey* root) {
-    RemoveStaleTemps(folder, NameOf(target));
+// The merge and write of a save, under the lock held on folder when locked.
+LONG SaveLocked(const std::string& target, int folder, bool locked, RegKey* root) {
+    if (locked) RemoveStaleTemps(folder, NameOf(target));
     struct stat old;
     bool exists = lstat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT) return RefuseErrno(target, errno, ERROR_ACCESS_DENIED);
@@ -323,10 +323,12 @@ LONG RegSaveFile(const std::string& path, RegKey* root) {
     int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
     // Held across read, merge and rename, so that two processes saving at once never lose each
-    // other's values; released by the close.
+    // other's values; released by the close. A file system without locks (ENOLCK) still gets an
+    // atomic, merged save, only without the lock and so without removing temporary files that
+    // another save may be writing.
     int locked;
     while ((locked = flock(folder, LOCK_EX)) != 0 && errno == EINTR) {}
-    LONG result = locked == 0 ? SaveLocked(target, folder, root) : ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    LONG result = SaveLocked(target, folder, locked == 0, root);
     close(folder);
     return result;
 }
