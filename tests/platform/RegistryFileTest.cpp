@@ -220,3 +220,35 @@ TEST_F(RegistryFile, WhatIsNotARegularFileIsRefusedWithOneLine) {
     }
     EXPECT_TRUE(fs::is_symlink(File));
 }
+
+TEST_F(RegistryFile, AnUnreadableFileIsRefusedWithOneLineAndKept) {
+    ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
+    const std::string before = ReadText(File);
+    ASSERT_EQ(chmod(File.c_str(), 0), 0);
+    ASSERT_EQ(chmod(Folder.c_str(), 0777), 0);
+    // Permissions do not bind root: the check runs as nobody in a child of its own.
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeFds[1], STDERR_FILENO);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        PlatformResetRegistry(File.c_str());
+        bool refused = SaveDword(u"A", 2) == ERROR_ACCESS_DENIED && SaveDword(u"A", 3) == ERROR_ACCESS_DENIED;
+        _exit(refused ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, size_t(n));
+    close(pipeFds[0]);
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(said.find("registry.reg cannot be used (Permission denied)"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    ASSERT_EQ(chmod(File.c_str(), 0600), 0);
+    EXPECT_EQ(ReadText(File), before);
+}
