@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,6 +116,39 @@ bool Commit(const std::string& staging, const std::string& outFolder, const std:
     return true;
 }
 
+// The replace, with the output folder locked.
+bool ReplaceLocked(const std::string& outFolder, const std::string& rcName, const std::string& rc,
+                   const std::string& binFolder, const std::vector<ContentOutputFile>& files,
+                   std::string* errors) {
+    std::error_code ec;
+    RemoveStaleStaging(outFolder, outFolder + "/" + binFolder);
+    std::string staging = outFolder + "/" + StagingPrefix + "XXXXXX";
+    if (mkdtemp(staging.data()) == nullptr)
+        return Failed(errors, outFolder, "cannot write in the folder", errno);
+    // Opened before any file is written, so that syncfs reports every write-back error after it.
+    int stagingFd = open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string stagedBins = staging + "/" + binFolder;
+    bool ok = stagingFd >= 0 || Failed(errors, outFolder, "cannot write in the folder", errno);
+    ok = ok && (mkdir(stagedBins.c_str(), 0755) == 0 ||
+                Failed(errors, outFolder, "cannot write in the folder", errno));
+    std::vector<StagedFile> staged;
+    for (size_t i = 0; ok && i < files.size(); ++i) {
+        const ContentOutputFile& f = files[i];
+        ok = WriteStaged(stagedBins + "/" + f.Name, outFolder + "/" + binFolder + "/" + f.Name,
+                         f.Bytes->data(), f.Bytes->size(), &staged, errors);
+    }
+    ok = ok &&
+         WriteStaged(staging + "/" + rcName, outFolder + "/" + rcName, rc.data(), rc.size(), &staged, errors);
+    ok = FlushStaged(&staged, stagingFd, ok, errors);
+    if (stagingFd >= 0) close(stagingFd);
+    ok = ok && Commit(staging, outFolder, rcName, binFolder, errors);
+    // The renames are lasting once the output folder is on disk; the output is already replaced, so
+    // a failure here is reported but not undone.
+    ok = ok && SyncFolder(outFolder, errors);
+    fs::remove_all(staging, ec);
+    return ok;
+}
+
 } // namespace
 
 SourceRead ReadSourceFile(const std::string& path, std::string* text, std::string* why) {
@@ -170,30 +204,11 @@ bool ReplaceContentOutput(const std::string& outFolder, const std::string& rcNam
     std::error_code ec;
     fs::create_directories(outFolder, ec);
     if (ec) return Failed(errors, outFolder, "cannot create the folder", ec.value());
-    RemoveStaleStaging(outFolder, outFolder + "/" + binFolder);
-    std::string staging = outFolder + "/" + StagingPrefix + "XXXXXX";
-    if (mkdtemp(staging.data()) == nullptr)
-        return Failed(errors, outFolder, "cannot write in the folder", errno);
-    // Opened before any file is written, so that syncfs reports every write-back error after it.
-    int stagingFd = open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    std::string stagedBins = staging + "/" + binFolder;
-    bool ok = stagingFd >= 0 || Failed(errors, outFolder, "cannot write in the folder", errno);
-    ok = ok && (mkdir(stagedBins.c_str(), 0755) == 0 ||
-                Failed(errors, outFolder, "cannot write in the folder", errno));
-    std::vector<StagedFile> staged;
-    for (size_t i = 0; ok && i < files.size(); ++i) {
-        const ContentOutputFile& f = files[i];
-        ok = WriteStaged(stagedBins + "/" + f.Name, outFolder + "/" + binFolder + "/" + f.Name,
-                         f.Bytes->data(), f.Bytes->size(), &staged, errors);
-    }
-    ok = ok &&
-         WriteStaged(staging + "/" + rcName, outFolder + "/" + rcName, rc.data(), rc.size(), &staged, errors);
-    ok = FlushStaged(&staged, stagingFd, ok, errors);
-    if (stagingFd >= 0) close(stagingFd);
-    ok = ok && Commit(staging, outFolder, rcName, binFolder, errors);
-    // The renames are lasting once the output folder is on disk; the output is already replaced, so
-    // a failure here is reported but not undone.
-    ok = ok && SyncFolder(outFolder, errors);
-    fs::remove_all(staging, ec);
+    // Two runs into one output take turns, so that neither removes the other's staging folder as
+    // stale; a file system without locks goes on unlocked. The close releases the lock.
+    int lock = open(outFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (lock >= 0 && flock(lock, LOCK_EX) != 0 && errno == EINTR) {}
+    bool ok = ReplaceLocked(outFolder, rcName, rc, binFolder, files, errors);
+    if (lock >= 0) close(lock);
     return ok;
 }
