@@ -133,7 +133,12 @@ bool Put(bool replace, std::string_view rest, std::string* error) {
     WCHAR name[2];
     bool unregistered = format >= ClipboardRegisteredFirst && GetClipboardFormatNameW(format, name, 2) == 0;
     if (format == 0 || unregistered) *error = "clipboard: unknown format " + std::string(word);
-    if (format == 0 || unregistered || !Unescape(rest, &bytes, error)) return false;
+    // Text wholly in double quotes takes escapes; any other text is taken as written (RTF is full of
+    // backslashes).
+    bool quoted = rest.size() >= 2 && rest.front() == '"' && rest.back() == '"';
+    if (!quoted) bytes = rest;
+    if (format == 0 || unregistered || (quoted && !Unescape(rest.substr(1, rest.size() - 2), &bytes, error)))
+        return false;
     HLOCAL block = MakeBlock(format, bytes);
     if (block == nullptr || !OpenClipboard(nullptr)) {
         LocalFree(block);

@@ -9,9 +9,10 @@
 //   clipboard empty             empties it
 //
 // FORMAT is CF_UNICODETEXT, CF_TEXT, a number (decimal or 0x hex), or a name in double quotes, such as
-// "Rich Text Format", registered on the spot. TEXT is UTF-8 with the escapes \n \r \t \\ \xHH (one
-// byte) and \uHHHH (one character); CF_UNICODETEXT gets it as UTF-16, every other format as bytes,
-// each with its zero terminator. An empty clipboard prints "(empty)".
+// "Rich Text Format", registered on the spot. TEXT is UTF-8 taken as written, or, when it is wholly
+// in double quotes, the text inside them with the escapes \n \r \t \\ \xHH (one byte) and \uHHHH
+// (one character). CF_UNICODETEXT gets it as UTF-16, every other format as bytes, each with its zero
+// terminator. An empty clipboard prints "(empty)".
 #pragma once
 
 #include <string>
