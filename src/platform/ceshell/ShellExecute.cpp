@@ -11,6 +11,7 @@
 #include "platform/backend/ServiceBackend.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
@@ -43,11 +44,17 @@ bool RunDesktopOpener(const std::string& address) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_init(&attributes);
-    sigset_t none;
+    sigset_t none, defaults;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
+    // Signals we ignore (a display library may ignore SIGPIPE) are not the handler's to inherit.
+    sigemptyset(&defaults);
+    for (int signal : {SIGPIPE, SIGCHLD, SIGHUP, SIGINT, SIGTERM})
+        sigaddset(&defaults, signal);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setpgroup(&attributes, 0); // its own group: our terminal's Ctrl+C leaves it running
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::string program = DesktopOpener;
     char* argv[] = {program.data(), const_cast<char*>(address.c_str()), nullptr};
     pid_t child = 0;
