@@ -1,9 +1,11 @@
 // Win32Clipboard.h: memory blocks (LocalAlloc, GlobalAlloc and friends) and the clipboard.
 //
-// Memory: a fixed block's handle is the address of its bytes; a movable block's handle is an opaque
-// handle that LocalLock turns into the address. Local and Global blocks are the same kind of block,
-// so either family's functions accept either's handles. A freed or made-up handle is refused
-// (ERROR_INVALID_HANDLE), never followed.
+// Memory: every block's handle, fixed or movable, is the address of its bytes, as on the handheld:
+// code may write through what LocalAlloc gave and read through what GetClipboardData gave without
+// locking (desktop Win32 requires LocalLock for movable blocks; calling it here is harmless and still
+// counts locks). Local and Global blocks are the same kind of block, so either family's functions
+// accept either's handles. A freed or made-up handle is refused (ERROR_INVALID_HANDLE), never
+// followed.
 //
 // Clipboard: one process-wide clipboard. A block given to SetClipboardData belongs to the clipboard
 // from then on: the caller must not free it (LocalFree refuses it with ERROR_ACCESS_DENIED), and
@@ -60,10 +62,10 @@ HLOCAL LocalFree(HLOCAL mem);
 // The size asked for at allocation or reallocation; 0 with ERROR_INVALID_HANDLE for an unknown handle.
 SIZE_T LocalSize(HLOCAL mem);
 // Resizes; growth is zero-filled with LMEM_ZEROINIT. A block moves only when it is movable and
-// unlocked, or when flags has LMEM_MOVEABLE (a fixed block then gets a new handle, its new address);
-// otherwise it can only shrink (growing fails with ERROR_NOT_ENOUGH_MEMORY). Returns the block's
-// handle, or null with the block unchanged. Not supported: LMEM_MODIFY (ERROR_INVALID_PARAMETER),
-// and resizing a block the clipboard holds (ERROR_ACCESS_DENIED).
+// unlocked, or when flags has LMEM_MOVEABLE; otherwise it can only shrink (growing fails with
+// ERROR_NOT_ENOUGH_MEMORY). Returns the block's handle, which is new when the block moved (unlike
+// Win32, also for a movable block: use the result), or null with the block unchanged. Not supported:
+// LMEM_MODIFY (ERROR_INVALID_PARAMETER), and resizing a block the clipboard holds (ERROR_ACCESS_DENIED).
 HLOCAL LocalReAlloc(HLOCAL mem, SIZE_T bytes, UINT flags);
 
 // The Global family: the same blocks (flags outside GMEM_VALID_FLAGS are refused).

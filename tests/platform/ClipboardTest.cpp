@@ -186,22 +186,27 @@ TEST_F(Clipboard, RegisteredNamesFoldCase) {
 }
 
 TEST_F(Clipboard, AppendReadsThenReplacesAsTheExportDoes) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, WideBlock(u"one "));
-    CloseClipboard();
-
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    std::u16string old = WideText(GetClipboardData(CF_UNICODETEXT));
-    CloseClipboard();
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, WideBlock(old + u"two"));
-    CloseClipboard();
-
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EXPECT_EQ(WideText(GetClipboardData(CF_UNICODETEXT)), u"one two");
-    CloseClipboard();
+    // As on the handheld: blocks are written and read through their handles, without locking.
+    auto place = [](const std::u16string& text) {
+        size_t size = (text.size() + 1) * sizeof(WCHAR);
+        auto* block = static_cast<WCHAR*>(LocalAlloc(LMEM_MOVEABLE, size));
+        ASSERT_NE(block, nullptr);
+        std::memcpy(block, text.c_str(), size);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        EXPECT_EQ(SetClipboardData(CF_UNICODETEXT, block), block);
+        CloseClipboard();
+    };
+    auto read = [] {
+        EXPECT_TRUE(OpenClipboard(nullptr));
+        const auto* text = static_cast<const WCHAR*>(GetClipboardData(CF_UNICODETEXT));
+        std::u16string copy = text ? text : u"";
+        CloseClipboard();
+        return copy;
+    };
+    place(u"one ");
+    place(read() + u"two");
+    EXPECT_EQ(read(), u"one two");
 }
 
 TEST_F(Clipboard, ChangesArePublishedAtCloseAndOtherProgramsDataIsRead) {

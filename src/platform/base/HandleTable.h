@@ -1,14 +1,13 @@
 // HandleTable.h: the one table behind every handle the platform gives out (GDI objects, registry
-// keys, windows, menus, accelerator tables, movable memory blocks). A handle is
-// (generation << 24) | (slot + 1): never 0, and stale once its slot is freed, so a closed or made-up
-// handle is refused, never followed.
+// keys, windows, menus, accelerator tables). A handle is (generation << 24) | (slot + 1): never 0,
+// and stale once its slot is freed, so a closed or made-up handle is refused, never followed.
 // The table holds pointers only; the layer that adds a record owns it and frees it after removing
 // its handle.
 #pragma once
 
 #include <cstdint>
 
-enum class HandleKind : uint8_t { Gdi = 1, RegistryKey, Window, Menu, Accelerator, MemoryBlock };
+enum class HandleKind : uint8_t { Gdi = 1, RegistryKey, Window, Menu, Accelerator };
 
 // The handle for record (never null), or null when the table is full or record is null.
 void* HandleAdd(HandleKind kind, void* record);

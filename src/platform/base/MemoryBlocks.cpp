@@ -1,13 +1,10 @@
 // MemoryBlocks.cpp: LocalAlloc / GlobalAlloc blocks. Each block is a MemoryBlock record owned by
-// this file; its bytes are malloc'd. A movable block is reached through the handle table, a fixed
-// block through the index of live addresses. LocalFree frees the record and the bytes; a block the
-// clipboard holds is freed only by the clipboard (MemoryRelease).
+// this file, found by the address of its malloc'd bytes (its handle). LocalFree frees the record and
+// the bytes; a block the clipboard holds is freed only by the clipboard (MemoryRelease).
 #include "platform/base/MemoryBlocks.h"
 
 #include "platform/Win32Clipboard.h"
 #include "platform/Win32System.h"
-
-#include "platform/base/HandleTable.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,8 +17,8 @@ namespace {
 // No block may be larger than this: sizes and offsets stay within ptrdiff_t and DWORD callers.
 constexpr size_t LargestBlock = size_t(1) << 31;
 
-// Fixed blocks by address. Never destroyed: blocks may be freed from static destructors.
-std::unordered_map<const void*, MemoryBlock*>& FixedBlocks() {
+// Live blocks by address. Never destroyed: blocks may be freed from static destructors.
+std::unordered_map<const void*, MemoryBlock*>& Blocks() {
     static auto* blocks = new std::unordered_map<const void*, MemoryBlock*>();
     return *blocks;
 }
@@ -43,17 +40,7 @@ MemoryBlock* NewBlock(size_t bytes, bool movable, bool zero) {
     }
     block->Size = bytes;
     block->Movable = movable;
-    if (movable) {
-        block->Handle = HandleAdd(HandleKind::MemoryBlock, block);
-    } else {
-        block->Handle = block->Data;
-        FixedBlocks()[block->Data] = block;
-    }
-    if (block->Handle == nullptr) { // the handle table is full
-        std::free(block->Data);
-        delete block;
-        return nullptr;
-    }
+    Blocks()[block->Data] = block;
     return block;
 }
 
@@ -73,17 +60,16 @@ HLOCAL AllocWithFlags(UINT flags, SIZE_T bytes, UINT validFlags) {
         SetLastError(DWORD(ERROR_NOT_ENOUGH_MEMORY));
         return nullptr;
     }
-    return block->Handle;
+    return block->Data;
 }
 
 // Moves block's bytes to a new area of `bytes`; false (block unchanged) when memory runs out.
 bool MoveBytes(MemoryBlock* block, size_t bytes) {
     uint8_t* grown = static_cast<uint8_t*>(std::realloc(block->Data, bytes == 0 ? 1 : bytes));
     if (grown == nullptr) return false;
-    if (!block->Movable && grown != block->Data) {
-        FixedBlocks().erase(block->Data);
-        FixedBlocks()[grown] = block;
-        block->Handle = grown;
+    if (grown != block->Data) {
+        Blocks().erase(block->Data);
+        Blocks()[grown] = block;
     }
     block->Data = grown;
     return true;
@@ -92,10 +78,8 @@ bool MoveBytes(MemoryBlock* block, size_t bytes) {
 } // namespace
 
 MemoryBlock* MemoryFind(HANDLE handle) {
-    if (handle == nullptr) return nullptr;
-    if (auto* block = static_cast<MemoryBlock*>(HandleLookup(HandleKind::MemoryBlock, handle))) return block;
-    auto found = FixedBlocks().find(handle);
-    return found == FixedBlocks().end() ? nullptr : found->second;
+    auto found = Blocks().find(handle);
+    return found == Blocks().end() ? nullptr : found->second;
 }
 
 MemoryBlock* MemoryNewMovableCopy(const void* bytes, size_t size, size_t zeros) {
@@ -109,10 +93,7 @@ MemoryBlock* MemoryNewMovableCopy(const void* bytes, size_t size, size_t zeros) 
 
 void MemoryRelease(MemoryBlock* block) {
     if (block == nullptr) return;
-    if (block->Movable)
-        HandleRemove(HandleKind::MemoryBlock, block->Handle);
-    else
-        FixedBlocks().erase(block->Data);
+    Blocks().erase(block->Data);
     std::free(block->Data);
     delete block;
 }
@@ -180,7 +161,7 @@ HLOCAL LocalReAlloc(HLOCAL mem, SIZE_T bytes, UINT flags) {
     if (bytes > block->Size && (flags & LMEM_ZEROINIT) != 0)
         std::memset(block->Data + block->Size, 0, bytes - block->Size);
     block->Size = bytes;
-    return block->Handle;
+    return block->Data;
 }
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {

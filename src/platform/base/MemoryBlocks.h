@@ -1,9 +1,10 @@
 // MemoryBlocks.h: the records behind LocalAlloc / GlobalAlloc handles, for the layers that take
-// blocks over (the clipboard). A movable block's handle lives in the platform's handle table
-// (HandleKind::MemoryBlock), so a freed or made-up handle is refused by generation. A fixed block's
-// handle is its own address, as Win32 has it; those are found in an index of live addresses rather
-// than through a header before the bytes, because a header can only be read after trusting the
-// pointer, and a made-up pointer must be refused without reading anything behind it.
+// blocks over (the clipboard). Every block's handle, fixed or movable, is the address of its bytes,
+// as on the handheld, where code writes through what LocalAlloc gave and reads through what
+// GetClipboardData gave without locking either; a movable block still counts its locks. Handles are
+// found in an index of live addresses rather than through the handle table (whose handles are not
+// addresses) or a header before the bytes (which can only be read after trusting the pointer): a
+// made-up or freed handle is refused without reading anything behind it.
 #pragma once
 
 #include "platform/Win32Types.h"
@@ -12,8 +13,7 @@
 #include <cstdint>
 
 struct MemoryBlock {
-    HANDLE Handle;  // what the caller holds: the table handle, or Data for a fixed block
-    uint8_t* Data;  // malloc'd, never null (at least one byte even for size 0)
+    uint8_t* Data;  // malloc'd, never null (at least one byte even for size 0); also the handle
     size_t Size;    // the size asked for
     uint32_t Locks; // movable blocks only
     bool Movable;

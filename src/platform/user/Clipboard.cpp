@@ -167,7 +167,7 @@ HANDLE SetClipboardData(UINT format, HANDLE mem) {
 HANDLE GetClipboardData(UINT format) {
     if (RefuseUnlessOpen()) return nullptr;
     ClipboardHeld* held = Clipboard().Foreign ? FetchForeign(format) : ClipboardFindHeld(format);
-    return held ? held->Block->Handle : nullptr;
+    return held ? held->Block->Data : nullptr;
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
