@@ -11,8 +11,8 @@
 // ShellExecuteExW with the verb "Open" (any case; a null verb means it too) hands lpFile, an address
 // or a path, to the desktop's handler: the display backend's OpenAddress when it has one, else
 // `xdg-open` started directly (no shell), in its own process group, without waiting for it. The
-// headless backend opens nothing and only records the call. Every call is recorded
-// (PlatformShellExecuteLog).
+// headless backend, and the process before a backend is chosen, open nothing and only record the call. Every
+// call is recorded (PlatformShellExecuteLog).
 
 constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x00000040;
 constexpr ULONG SEE_MASK_FLAG_NO_UI = 0x00000400;

@@ -1,6 +1,7 @@
 #include "platform/Win32.h"
 
 #include "platform/backend/ServiceBackend.h"
+#include "platform/ceshell/ShellExecuteState.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,12 @@ protected:
 
 } // namespace
 
+TEST_F(Shell, NothingOpensBeforeABackendIsChosen) {
+    SHELLEXECUTEINFOW info = OpenRecord(u"https://example.org");
+    EXPECT_TRUE(ShellExecuteExW(&info));
+    EXPECT_STREQ(PlatformShellExecuteLog().back().How, "recorded");
+}
+
 TEST_F(Shell, HeadlessRecordsAndRefusesWhatWin32Refuses) {
     static const Backend headless = [] {
         Backend b{};
@@ -114,6 +121,16 @@ TEST_F(Shell, HeadlessRecordsAndRefusesWhatWin32Refuses) {
     EXPECT_STREQ(log[4].How, "refused");
     EXPECT_EQ(log[4].File, u"--help");
     EXPECT_TRUE(PlatformMessageBoxLog().empty()); // the mask asked for no interface
+
+    std::string state;
+    ShellExecuteStateText(&state);
+    EXPECT_EQ(state,
+              "shell-execute OPEN \"https://example.org/cgi-bin/upgrade?p=arm/Tellgrove/Kestrova&v=1.84a\" "
+              "recorded ok\n"
+              "shell-execute Open \"\" refused failed 87\n"
+              "shell-execute edit \"https://example.org\" refused failed 1155\n"
+              "shell-execute Open \"\" refused failed 2\n"
+              "shell-execute Open \"--help\" refused failed 87\n");
 }
 
 TEST_F(Shell, BackendOpenerGetsTheAddressAsUtf8) {
@@ -135,6 +152,12 @@ TEST_F(Shell, BackendOpenerGetsTheAddressAsUtf8) {
 }
 
 TEST_F(Shell, RunsXdgOpenDetachedOrFailsQuietlyWithoutIt) {
+    static const Backend display = [] {
+        Backend b{};
+        b.Name = "display without an opener";
+        return b;
+    }();
+    ServiceUseBackend(&display);
     std::filesystem::path folder = TempFolder("kestrova-shell-");
     std::filesystem::path marker = folder / "opened";
     {

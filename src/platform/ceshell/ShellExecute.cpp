@@ -3,6 +3,7 @@
 // zombie stays and no SIGCHLD handler of anyone else's is disturbed. The record of calls lives for
 // the process (PlatformClearShellExecuteLog empties it).
 #include "platform/Win32CeShell.h"
+#include "platform/ceshell/ShellExecuteState.h"
 
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32System.h"
@@ -70,11 +71,12 @@ bool IsOpenVerb(LPCWSTR verb) {
     return verb == nullptr || verb[0] == 0 || wcsicmp16(verb, u"open") == 0;
 }
 
-// Hands file to the backend's opener, the desktop's, or (headless) nobody. Sets *how.
+// Hands file to the backend's opener, the desktop's, or nobody: headless, and before any backend is
+// chosen (unit tests of callers must not start a browser). Sets *how.
 bool OpenWithHandler(const std::u16string& file, const char** how) {
     const Backend& backend = ServiceBackend();
     std::string address = PlatformUtf16ToUtf8(file);
-    if (backend.Name != nullptr && std::strcmp(backend.Name, "headless") == 0) {
+    if (backend.Name == nullptr || std::strcmp(backend.Name, "headless") == 0) {
         *how = "recorded";
         return true;
     }
@@ -137,4 +139,12 @@ const std::vector<PlatformShellExecuteCall>& PlatformShellExecuteLog() {
 
 void PlatformClearShellExecuteLog() {
     Calls().clear();
+}
+
+void ShellExecuteStateText(std::string* output) {
+    for (const PlatformShellExecuteCall& call : Calls()) {
+        std::string verb = call.Verb.empty() ? "-" : PlatformUtf16ToUtf8(call.Verb);
+        *output += "shell-execute " + verb + " \"" + PlatformUtf16ToUtf8(call.File) + "\" " + call.How;
+        *output += call.Result ? std::string(" ok\n") : " failed " + std::to_string(call.Error) + "\n";
+    }
 }
