@@ -93,6 +93,10 @@ struct SectionTree {
     uint16_t MaxTopRow;
 };
 
+// Every laid-out row carries the bit of Attributes that records leave unused, so that hiding or
+// closing a row of style 0 (Attributes 0x80 or 0x40 alone) never turns it into the end row.
+constexpr uint8_t SectionRowPresent = SectionUnusedBit;
+
 // Results.
 constexpr int TreeLayoutOk = 0;
 constexpr int TreeNoStream = 2;

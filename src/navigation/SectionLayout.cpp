@@ -89,7 +89,7 @@ bool LayoutRecord(SectionTree* tree, const SectionRecord& record, int height, in
         r.X = ClampU16(tree->Left + tree->Width - indent - width);
         r.Height = ClampU16(height);
         r.Id = record.Id;
-        r.Attributes = record.Attributes;
+        r.Attributes = uint8_t(record.Attributes | SectionRowPresent);
         if (r.Attributes & SectionShown) ++tree->VisibleRows;
         ++*row;
         k += length;
