@@ -253,6 +253,7 @@ void LoadSettings() {
     static const WORD treeBitmapIds[TreeBitmapCount] = {IDB_TREE_CLOSED, IDB_TREE_OPEN, IDB_TREE_LEAF};
     for (int i = 0; i < TreeBitmapCount; ++i)
         ReaderState.TreeBitmaps[i] = LoadBitmapW(ReaderState.Instance, MAKEINTRESOURCEW(treeBitmapIds[i]));
+    std::free(ReaderState.Bookmarks); // null at start; a list from an earlier load is not kept
     ReaderState.Bookmarks = nullptr;
     LoadBookmarks();
     // A failure inside the load already ran SaveSettings: that run stays the last.

@@ -131,6 +131,22 @@ TEST_F(SectionView, ClosingHidesTheSubtreeAndOpeningShowsDirectChildren) {
     EXPECT_EQ(ShownRows(), "11111");
 }
 
+TEST_F(SectionView, HidingARowOfStyleZeroKeepsTheRowsAfterIt) {
+    ASSERT_EQ(Build({{Heading(1), ShownOpen, 0, "top"},
+                     {Entry(3), SectionShown, 1, "bare"}, // style 0: Attributes 0x80 alone
+                     {Entry(5), Shown, 1, "five"},
+                     {Heading(2), SectionShown, 0, "next"}}),
+              TreeLayoutOk);
+    ToggleSection(Tree, 0);
+    EXPECT_EQ(ShownRows(), "1001");
+    EXPECT_EQ(Tree->RowCount, 4);
+    EXPECT_NE(Tree->Rows[1].Attributes, 0); // still a row, not the end of the table
+    EXPECT_EQ(HitTestSectionTree(Tree, Tree->Rows[3].X + 1, RowMiddle(3)), -2);
+    ToggleSection(Tree, 0);
+    EXPECT_EQ(ShownRows(), "1111");
+    EXPECT_EQ(Tree->VisibleRows, 4);
+}
+
 TEST_F(SectionView, ScrollingStaysInsideTheLastFullPage) {
     std::vector<TestSection> records;
     for (int i = 0; i < 40; ++i)
