@@ -107,16 +107,6 @@ TEST_F(SectionLayout, BadStreamsAreRefused) {
     EXPECT_EQ(Tree->RowCapacity, SectionRowsFirstCapacity);
 }
 
-TEST_F(SectionLayout, TheTableGrowsBy128Rows) {
-    std::vector<TestSection> records;
-    for (int i = 0; i < 300; ++i)
-        records.push_back({Entry(uint16_t(i + 1)), Shown, 1, "ab"});
-    ASSERT_EQ(Build(records), TreeLayoutOk);
-    EXPECT_EQ(Tree->RowCount, 300);
-    EXPECT_EQ(Tree->RowCapacity, 100 + 2 * 128);
-    EXPECT_EQ(Tree->Rows[299].Id, Entry(300));
-}
-
 TEST_F(SectionLayout, StylesGiveHeightsAndColours) {
     ReaderState.FontSpec.FontSize = 0;
     ASSERT_EQ(
