@@ -118,7 +118,8 @@ constexpr uint8_t TreeStartStyle = 0x01;
 // Layout (SectionLayout.cpp).
 SectionTree* CreateSectionTree(HDC dc, const RECT* rect, const FontSpec* font, uint16_t capacity);
 // 0, 2 (no stream), -4 (first record without text), -2 (out of memory). freeOld frees the stream
-// the tree held. The tree takes stream on 0; on 2 and -4 the caller keeps it.
+// the tree held. On 0 the tree takes stream (and frees a different one it held); on any other result
+// the caller keeps it. After -2 the table is empty: no row points into a stream the tree lacks.
 int LayoutSectionTree(SectionTree* tree, uint8_t* stream, int freeOld);
 int ResizeSectionTree(SectionTree* tree, int width, int height);
 int GrowRows(SectionTree* tree, int row);

@@ -4,6 +4,18 @@
 // over a new layout.
 #include "NavigationTestSupport.h"
 
+// Every malloc of the program's own code comes here (-Wl,--wrap=malloc): a request of exactly
+// FailMallocOfSize bytes fails, once.
+extern "C" void* __real_malloc(size_t size);
+static size_t FailMallocOfSize = 0;
+extern "C" void* __wrap_malloc(size_t size) {
+    if (FailMallocOfSize != 0 && size == FailMallocOfSize) {
+        FailMallocOfSize = 0;
+        return nullptr;
+    }
+    return __real_malloc(size);
+}
+
 namespace {
 
 using SectionLayout = TreeTest;
@@ -105,6 +117,21 @@ TEST_F(SectionLayout, BadStreamsAreRefused) {
     uint8_t* one = MakeStream({{Entry(3), Shown, 0, "ab"}});
     EXPECT_EQ(LayoutSectionTree(Tree, one, 0), TreeLayoutOk);
     EXPECT_EQ(Tree->RowCapacity, SectionRowsFirstCapacity);
+}
+
+TEST_F(SectionLayout, RunningOutOfMemoryLeavesNoRowIntoTheStream) {
+    const std::string long_(4092, 'a'); // its reversed copy is the one 4093-byte request
+    Tree = CreateSectionTree(Canvas.Dc, &View, &ReaderState.FontSpec, SectionTreeCapacity);
+    uint8_t* stream = MakeStream({{Entry(3), Shown, 1, "ab"}, {Entry(5), Shown, 1, long_}});
+    FailMallocOfSize = long_.size() + 1;
+    EXPECT_EQ(LayoutSectionTree(Tree, stream, 0), TreeOutOfMemory);
+    EXPECT_EQ(PlatformMessageBoxLog().size(), 1u); // AllocOrQuit's report
+    EXPECT_EQ(Tree->SectionIndex, nullptr);        // the caller keeps the stream
+    EXPECT_EQ(Tree->RowCount, 0);
+    EXPECT_EQ(Tree->Rows[0].Attributes, 0);
+    PaintSectionTree(Tree, 1);
+    EXPECT_EQ(HitTestSectionTree(Tree, 200, 5), 0);
+    std::free(stream);
 }
 
 TEST_F(SectionLayout, StylesGiveHeightsAndColours) {
