@@ -237,6 +237,13 @@ int WriteBinary(const WCHAR* name, const void* bytes, DWORD count) {
     return WriteValue(name, REG_BINARY, bytes, count);
 }
 
+void ReadDeviceFlags(size_t first, size_t count) {
+    for (size_t i = first; i < first + count && i < DeviceFlagsTableCount; ++i) {
+        const DeviceFlagRow& row = DeviceFlagsTable[i];
+        *row.Field = int32_t(ReadDword(DeviceKeyPath, row.Name, DWORD(row.Default)));
+    }
+}
+
 void LoadSettings() {
     Stage = StageLoading;
     WCHAR path[ModulePathCapacity] = {};

@@ -58,6 +58,19 @@ struct SettingRow {
 extern const SettingRow SettingsTable[];
 extern const size_t SettingsTableCount;
 
+// The device flags under DeviceKeyPath, read at start and never written, in the order the entry
+// reads them: the first DeviceFlagsBeforeTaskBar before it looks up the task bar, the rest after.
+struct DeviceFlagRow {
+    const WCHAR* Name;
+    int32_t* Field;
+    int32_t Default;
+};
+extern const DeviceFlagRow DeviceFlagsTable[];
+extern const size_t DeviceFlagsTableCount;
+constexpr size_t DeviceFlagsBeforeTaskBar = 3;
+// Reads rows [first, first + count) of the table into their fields (the default when missing).
+void ReadDeviceFlags(size_t first, size_t count);
+
 // AllocOrQuit: a new malloc block of size bytes (0 gives a 1-byte block), or null after the message
 // "There is not enough memory, aborting" (caption "Error", MB_ICONSTOP) and SaveSettings.
 void* AllocOrQuit(size_t size);

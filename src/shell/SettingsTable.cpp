@@ -1,6 +1,6 @@
 // SettingsTable.cpp: the one table of the settings: value name, how it is stored, when it is
-// written, the field it fills and its default. LoadSettings and SaveSettings walk it; no value name
-// or default is written anywhere else.
+// written, the field it fills and its default; and the table of the device flags. LoadSettings,
+// SaveSettings and ReadDeviceFlags walk them; no value name or default is written anywhere else.
 #include "shell/Settings.h"
 #include "store/ArticleText.h"
 
@@ -21,3 +21,12 @@ const SettingRow SettingsTable[] = {
      FIELD(PaneState, BottomSectionLastPosition), 0},
 };
 const size_t SettingsTableCount = sizeof SettingsTable / sizeof SettingsTable[0];
+
+const DeviceFlagRow DeviceFlagsTable[] = {
+    {u"IgnoreActivate", &IgnoreActivate, DefaultIgnoreActivate},
+    {u"FullScreen", &FullScreen, DefaultFullScreen},
+    {u"AllowSipInHebrewSearch", &AllowSipInHebrewSearch, DefaultAllowSipInHebrewSearch},
+    {u"MenuBarOnBottom", &ReaderState.MenuBarOnBottom, DefaultMenuBarOnBottom},
+    {u"SurroundingGutter", &ReaderState.SurroundingGutter, DefaultSurroundingGutter},
+};
+const size_t DeviceFlagsTableCount = sizeof DeviceFlagsTable / sizeof DeviceFlagsTable[0];

@@ -118,6 +118,28 @@ TEST_F(Settings, NumbersReadFromTextAsTheDigitsCompute) {
     EXPECT_EQ(ReadDword(u"software\\Nobody", u"Lesson", 5), 5u);
 }
 
+TEST_F(Settings, DeviceFlagsComeFromTheMakersKeyInTwoSteps) {
+    ReadDeviceFlags(0, DeviceFlagsTableCount);
+    EXPECT_EQ(AllowSipInHebrewSearch, 1);
+    EXPECT_EQ(FullScreen, 0);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Tellgrove", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD zero = 0, one = 1;
+    RegSetValueExW(key, u"AllowSipInHebrewSearch", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
+    RegSetValueExW(key, u"FullScreen", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    RegSetValueExW(key, u"SurroundingGutter", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    RegCloseKey(key);
+    ReadDeviceFlags(0, DeviceFlagsBeforeTaskBar);
+    EXPECT_EQ(AllowSipInHebrewSearch, 0);
+    EXPECT_EQ(FullScreen, 1);
+    EXPECT_EQ(ReaderState.SurroundingGutter, 0); // read after the task bar step
+    ReadDeviceFlags(DeviceFlagsBeforeTaskBar, DeviceFlagsTableCount - DeviceFlagsBeforeTaskBar);
+    EXPECT_EQ(ReaderState.SurroundingGutter, 1);
+    EXPECT_EQ(ReaderState.MenuBarOnBottom, 0);
+}
+
 TEST_F(Settings, TextsAreCutToTheirFields) {
     const std::string search(40, 'b');
     Set(u"SearchString", REG_BINARY, search.c_str(), DWORD(search.size() + 1));
