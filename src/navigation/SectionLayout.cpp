@@ -99,7 +99,7 @@ bool LayoutRecord(SectionTree* tree, const SectionRecord& record, int height, in
 }
 
 // The records of the tree's stream into rows; the current font is the style's. The row count
-// reached, or -1 when memory ran out (the table stays ended there).
+// reached, or -1 when memory ran out (the table is then left empty).
 int LayoutRecords(SectionTree* tree) {
     SectionCursor cursor = BeginSectionRecords(tree->SectionIndex, SectionStreamLength(tree->SectionIndex));
     SectionRecord record;

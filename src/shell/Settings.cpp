@@ -131,7 +131,7 @@ void SaveRow(const SettingRow& row) {
     }
 }
 
-void ReleaseRunResources() {
+void DeleteTreeBitmaps() {
     for (HBITMAP& bitmap : ReaderState.TreeBitmaps) {
         if (bitmap) DeleteObject(bitmap);
         bitmap = nullptr;
@@ -270,7 +270,7 @@ void LoadSettings() {
 void SaveSettings() {
     const bool write = Stage == StageLoaded;
     Stage = StageSaved;
-    ReleaseRunResources();
+    DeleteTreeBitmaps();
     if (write) {
         for (size_t i = 0; i < SettingsTableCount; ++i)
             SaveRow(SettingsTable[i]);
