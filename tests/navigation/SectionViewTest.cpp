@@ -167,6 +167,9 @@ TEST_F(SectionView, ScrollingStaysInsideTheLastFullPage) {
 }
 
 TEST_F(SectionView, TheProgramsIndexWithBookmarksAndTheCurrentLesson) {
+    LoadSettings(); // the tree bitmaps of the program
+    for (HBITMAP bitmap : ReaderState.TreeBitmaps)
+        ASSERT_NE(bitmap, nullptr);
     SetBookmarks({21, 250, 9});
     std::memset(&ChooseSectionState, 0, sizeof ChooseSectionState);
     ChooseSectionState.DC = Canvas.Dc;
@@ -193,6 +196,15 @@ TEST_F(SectionView, TheProgramsIndexWithBookmarksAndTheCurrentLesson) {
     EXPECT_TRUE(Tree->Rows[entry + 1].Attributes & SectionShown);
     PaintSectionTree(Tree, 1);
     EXPECT_GT(Tree->PaintedRows, 10);
+    // The group's open box stands right of its text: some of its pixels are not white.
+    const SectionRow& group = Tree->Rows[0];
+    int inked = 0;
+    for (int y = 0; y < TreeBoxSize; ++y)
+        for (int x = 0; x < TreeBoxSize; ++x)
+            inked += Pixel(group.X + group.TextWidth + TreeBoxGap + x,
+                           (group.Height - TreeBoxSize) / 2 + y) != 0xFFFFFFu;
+    EXPECT_GT(inked, 10);
+    SaveSettings(); // deletes the bitmaps
 }
 
 TEST_F(SectionView, NoIndexAndNoBookmarksGiveAnEmptyViewThatIgnoresEverything) {
