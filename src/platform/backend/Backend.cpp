@@ -43,6 +43,11 @@ void PlatformRegisterBackend(const Backend* backend) {
     Backends().Registered.push_back(backend);
 }
 
+void PlatformUseBackend(const Backend* backend) {
+    Backends().Current = nullptr;
+    if (backend) OpenBackend(backend);
+}
+
 const Backend* PlatformFindBackend(const char* name) {
     for (const Backend* b : Backends().Registered)
         if (std::strcmp(b->Name, name) == 0) return b;

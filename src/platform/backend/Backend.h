@@ -118,5 +118,7 @@ const char* PlatformSelectBackend(bool headless);
 // library registers itself from a static object; programs link the backends whole
 // (kestrova_link_backends in CMake) so that object is kept. The table must live for the run.
 void PlatformRegisterBackend(const Backend* backend);
+// For tests: makes backend the one in use (null: none, so an idle queue ends loops with WM_QUIT).
+void PlatformUseBackend(const Backend* backend);
 // The registered backend of that name, or null.
 const Backend* PlatformFindBackend(const char* name);
