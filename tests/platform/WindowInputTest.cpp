@@ -3,6 +3,7 @@
 // program's screenshot against its golden picture.
 #include "GdiTestSupport.h"
 #include "WindowTestSupport.h"
+#include "platform/user/ScriptHooks.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -163,6 +164,41 @@ TEST_F(WindowTest, ScriptMistakesAreFoundBeforeAnythingRunsWithTheirLine) {
     EXPECT_TRUE(
         headless->LoadScript("t", "key PageDown shift; key f12; type a b; wheel 1 2 -120; tap -5 5", &error))
         << error;
+}
+
+TEST_F(WindowTest, ScreenshotsStackTheTopLevelWindowsAndStateListsThem) {
+    HWND below = Make(u"Below", WS_VISIBLE, nullptr, 0, {10, 10, 110, 110});
+    HWND above = Make(u"Above", WS_VISIBLE, nullptr, 0, {60, 60, 160, 160});
+    Hook(above, [](HWND window, UINT m, WPARAM w, LPARAM, LRESULT* result) {
+        if (m != WM_ERASEBKGND) return false;
+        RECT all;
+        GetClientRect(window, &all);
+        FillRect(reinterpret_cast<HDC>(w), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        *result = 1;
+        return true;
+    });
+    InvalidateRect(above, nullptr, TRUE);
+    static std::vector<std::string> probed;
+    probed.clear();
+    PlatformRegisterScriptCommand("probe", [](const std::vector<std::string>& args, std::string*) {
+        probed = args;
+        return true;
+    });
+    std::string shot = testing::TempDir() + "stack-" + std::to_string(getpid()) + ".png";
+    Headless(("probe a \"b; c\"; screenshot " + shot + "; quit").c_str());
+    Pump();
+    EXPECT_EQ(probed, (std::vector<std::string>{"a", "b; c"}));
+    HBITMAP picture = PlatformLoadPng(shot.c_str());
+    ASSERT_NE(picture, nullptr);
+    PlatformPixels p;
+    PlatformGetBitmapPixels(picture, &p);
+    EXPECT_EQ(p.Width, PlatformDefaultScreenWidth);
+    EXPECT_EQ(p.Pixels[20 * p.Stride + 20], 0xFFFFFFu) << "the lower window";
+    EXPECT_EQ(p.Pixels[100 * p.Stride + 100], 0u) << "the upper window covers it";
+    EXPECT_EQ(p.Pixels[5 * p.Stride + 5], 0x303030u) << "the desktop";
+    DeleteObject(picture);
+    std::remove(shot.c_str());
+    (void)below;
 }
 
 std::string RunDemo(const std::string& arguments, int* status) {

@@ -231,6 +231,59 @@ TEST_F(WindowTest, AProcedureMayDestroyItsOwnWindowAndOwnedWindowsGoFirst) {
                    "owned windows are destroyed before their owner");
 }
 
+TEST_F(WindowTest, DestroyingFromInsideWmDestroyIsRefusedNotRepeated) {
+    HWND w = Make(u"Parent", WS_VISIBLE);
+    HWND child = Make(u"Child", WS_CHILD | WS_VISIBLE, w, 1);
+    SetFocus(child);
+    // The child destroys itself and its parent again while they are being destroyed.
+    Hook(child, [](HWND window, UINT m, WPARAM, LPARAM, LRESULT*) {
+        if (m == WM_DESTROY) {
+            EXPECT_FALSE(DestroyWindow(window));
+            EXPECT_FALSE(DestroyWindow(GetParent(window)));
+        }
+        return false;
+    });
+    Log().Ignored = {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_ACTIVATE, WM_SHOWWINDOW, WM_PAINT,
+                     WM_ERASEBKGND};
+    Log().Entries.clear();
+    DestroyWindow(w);
+    ExpectSequence({{child, WM_KILLFOCUS},
+                    {w, WM_DESTROY},
+                    {child, WM_DESTROY},
+                    {child, WM_NCDESTROY},
+                    {w, WM_NCDESTROY}},
+                   "each window is destroyed once");
+    EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(WindowTest, DefaultPlacementIsAPortraitWindowThatFitsTheScreen) {
+    PlatformSetScreenSize(1920, 1080);
+    HWND wide = CreateWindowExW(0, LoggingClass, u"Wide", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+    PlatformSetScreenSize(480, 800);
+    HWND tall = CreateWindowExW(0, LoggingClass, u"Tall", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(0, LoggingClass, u"Bar", WS_CHILD, 5, 5, CW_USEDEFAULT, CW_USEDEFAULT, tall,
+                                 nullptr, nullptr, nullptr);
+    PlatformSetScreenSize(PlatformDefaultScreenWidth, PlatformDefaultScreenHeight);
+    RECT r;
+    GetWindowRect(wide, &r);
+    EXPECT_EQ(r.bottom - r.top, 972);
+    EXPECT_EQ(r.right - r.left, 583);
+    EXPECT_EQ(r.left, (1920 - 583) / 2);
+    GetWindowRect(tall, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, 480);
+    EXPECT_EQ(r.bottom, 800);
+    GetClientRect(child, &r);
+    EXPECT_EQ(r.right, 0) << "a child's default size is 0";
+    POINT p{10, 10};
+    ClientToScreen(child, &p);
+    EXPECT_EQ(p.x, 15);
+    ScreenToClient(tall, &p);
+    EXPECT_EQ(p.y, 15);
+}
+
 TEST_F(WindowTest, SendMessageIsADirectReentrantCall) {
     HWND w = Make(u"Main", 0);
     // WM_USER with n answers n + the answer for n - 1, sending itself the smaller question first.

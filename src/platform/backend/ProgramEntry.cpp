@@ -11,6 +11,10 @@
 #include <sstream>
 #include <string>
 
+// The desktop backend's table, when kestrova_backend_sdl is linked in (whole, by
+// kestrova_link_backends); null otherwise. The headless backend registers itself.
+__attribute__((weak)) const Backend* SdlBackend();
+
 namespace {
 
 // A script error and an unusable command line end the run with this code.
@@ -63,6 +67,7 @@ bool ParseOptions(int argc, char** argv, ProgramOptions* o) {
 int PlatformRunProgram(int argc, char** argv, PlatformWinMain winMain) {
     ProgramOptions options;
     if (!ParseOptions(argc, argv, &options)) return ScriptErrorExitCode;
+    if (SdlBackend != nullptr) PlatformRegisterBackend(SdlBackend());
     // A script drives the headless backend: it stands in for the user and the screen.
     if (PlatformSelectBackend(options.Headless || options.HasScript) == nullptr) {
         std::fprintf(stderr, "kestrova: no backend is available\n");

@@ -42,6 +42,9 @@ void Unlink(WindowRecord* w) {
 
 // WM_DESTROY goes to the window first, then to its children (as Win32 sends it).
 void SendDestroy(HWND window) {
+    // Marked first: a procedure that calls DestroyWindow on itself (or a child of the dying tree)
+    // from here gets FALSE instead of a second WM_DESTROY.
+    if (WindowRecord* w = WindowFind(window)) w->Destroying = true;
     FocusForgetWindow(window);
     WindowCall(window, WM_DESTROY, 0, 0);
     WindowRecord* w = WindowFind(window);
