@@ -311,7 +311,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
-HWND GetParent(HWND window); // a child's parent, or a top-level window's owner
+HWND GetParent(HWND window); // a child's parent, or a pop-up window's owner (GetWindow GW_OWNER: any owner)
 HWND GetWindow(HWND window, UINT relation);
 BOOL IsChild(HWND parent, HWND window);
 LONG GetWindowLongW(HWND window, int index);

@@ -229,7 +229,8 @@ BOOL IsWindow(HWND window) {
 HWND GetParent(HWND window) {
     WindowRecord* w = WindowFind(window);
     if (w == nullptr) return nullptr;
-    return w->Parent ? w->Parent : w->Owner;
+    // As Win32: a top-level window answers its owner only when it is a pop-up.
+    return w->Parent ? w->Parent : ((w->Style & WS_POPUP) ? w->Owner : nullptr);
 }
 
 BOOL IsChild(HWND parent, HWND window) {
@@ -273,7 +274,7 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index) {
     case GWL_HINSTANCE:
         return LONG_PTR(reinterpret_cast<intptr_t>(w->Instance));
     case GWL_HWNDPARENT:
-        return LONG_PTR(reinterpret_cast<intptr_t>(GetParent(window)));
+        return LONG_PTR(reinterpret_cast<intptr_t>(w->Parent ? w->Parent : w->Owner));
     case GWL_ID:
         return w->Id;
     case GWL_STYLE:
