@@ -82,6 +82,9 @@ bool Link(WindowRecord* w) {
         parent->Children.push_back(w->Handle);
         return true;
     }
+    // The single-instance link plugs in here too: a top-level window binds its (class, name)
+    // socket as it is created (InstanceLinkListen), so a second copy started at the same moment
+    // finds it; the socket's descriptor then joins the backend's wait.
     w->Framebuffer = new Surface{};
     if (!WindowFitFramebuffer(w)) return false;
     Table().TopLevels.insert(Table().TopLevels.begin(), w->Handle);
