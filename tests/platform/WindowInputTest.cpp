@@ -136,6 +136,33 @@ TEST_F(WindowTest, AMessageBoxInsideAMessageBoxAnswersEachInTurnAndEnablesTheOwn
     EXPECT_EQ(log[2].Answer, IDYES);
 }
 
+TEST_F(WindowTest, MessageBoxButtonsAnswerToArrowsTabsAndUnderlinedLetters) {
+    HWND w = Make(u"Main", WS_VISIBLE);
+    Headless("key Right; key Return; key C; key Y alt; key Tab; key Tab; key Return; key Escape; quit");
+    EXPECT_EQ(MessageBoxW(w, u"One", u"Q", MB_YESNOCANCEL), IDNO) << "Right moves to No";
+    EXPECT_EQ(MessageBoxW(w, u"Two", u"Q", MB_YESNOCANCEL), IDYES) << "Cancel has no letter; Alt+Y is Yes";
+    EXPECT_EQ(MessageBoxW(w, u"Three", u"Q", MB_YESNOCANCEL), IDCANCEL) << "two tabs reach Cancel";
+    EXPECT_EQ(MessageBoxW(nullptr, u"Four", u"Q", MB_OK | MB_ICONEXCLAMATION), IDOK) << "Escape in an OK box";
+    // After the script, the run closes the box it finds: a Yes/No box answers No.
+    EXPECT_EQ(MessageBoxW(w, u"Five", u"Q", MB_YESNO), IDNO);
+}
+
+TEST_F(WindowTest, WhenTheScriptEndsTheTopmostWindowIsClosedFirstThenTheLoopQuits) {
+    HWND below = Make(u"Below", WS_VISIBLE);
+    HWND above = Make(u"Above", WS_VISIBLE);
+    static UINT_PTR windowless;
+    windowless = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) { KillTimer(nullptr, id); });
+    EXPECT_NE(windowless, 0u);
+    Headless("wait 20");
+    Log().Ignored = {WM_PAINT,    WM_ERASEBKGND, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED,
+                     WM_ACTIVATE, WM_SETFOCUS,   WM_KILLFOCUS,         WM_NCDESTROY};
+    Log().Entries.clear();
+    Pump();
+    ExpectSequence({{above, WM_CLOSE}, {above, WM_DESTROY}, {below, WM_CLOSE}, {below, WM_DESTROY}},
+                   "closed from the top");
+    EXPECT_FALSE(KillTimer(nullptr, windowless)) << "the timer procedure killed it";
+}
+
 TEST_F(WindowTest, ScriptMistakesAreFoundBeforeAnythingRunsWithTheirLine) {
     const Backend* headless = PlatformFindBackend("headless");
     ASSERT_NE(headless, nullptr);

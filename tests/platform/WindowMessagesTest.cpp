@@ -317,6 +317,23 @@ TEST_F(WindowTest, TheQuitMessageComesAfterWhatWasPostedAndCarriesItsCode) {
     EXPECT_EQ(GetMessageW(&msg, reinterpret_cast<HWND>(0x99), 0, 0), -1) << "a bad window filter";
 }
 
+TEST_F(WindowTest, PeekingLeavesMessagesAndFiltersByWindowAndRange) {
+    HWND a = Make(u"A", 0);
+    HWND b = Make(u"B", 0);
+    PostMessageW(a, WM_USER + 1, 1, 0);
+    PostMessageW(b, WM_USER + 2, 2, 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.wParam, 1u);
+    ASSERT_TRUE(PeekMessageW(&msg, b, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 2u) << "b's message first when asking for b";
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_USER + 2, WM_USER + 9, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_USER + 1, WM_USER + 1, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, a);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x77), WM_USER, 0, 0));
+}
+
 TEST_F(WindowTest, ModalLoopsNestAndEachEndsOnItsOwnSignal) {
     HWND w = Make(u"Main", 0);
     static std::vector<int> order;

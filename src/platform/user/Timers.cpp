@@ -84,10 +84,11 @@ bool TimerNextDue(HWND filter, MSG* msg) {
     return true;
 }
 
-int TimerMsUntilNext() {
+int TimerMsUntilNext(HWND filter) {
     DWORD now = GetTickCount();
     int best = -1;
     for (const TimerRecord& r : Timers().Timers) {
+        if (filter && r.Window != filter && !IsChild(filter, r.Window)) continue;
         int wait = Until(r.Due, now) < 0 ? 0 : Until(r.Due, now);
         if (best < 0 || wait < best) best = wait;
     }

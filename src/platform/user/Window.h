@@ -101,7 +101,7 @@ void InputSetModifiers(uint8_t modifiers);
 
 // Timers (Timers.cpp).
 bool TimerNextDue(HWND filter, MSG* msg); // a due timer's WM_TIMER, its next time set
-int TimerMsUntilNext();                   // -1: no timer
+int TimerMsUntilNext(HWND filter);        // of the timers a loop with this filter sees; -1: none
 void TimerDropWindow(HWND window);
 
 // The message box window (MessageBoxWindow.cpp): shows the box and runs its modal loop; returns

@@ -254,9 +254,11 @@ bool ScriptNextEvent(BackendEvent* event, int timeoutMs) {
         }
         if (r.Waiting) {
             // The clock runs to the next timer within the wait, or to the wait's end.
+            // A loop that only peeks (timeout 0) moves it a millisecond at a time, so it ends too.
             uint32_t now = HeadlessNow();
-            if (timeoutMs >= 0 && int64_t(timeoutMs) <= int64_t(int32_t(r.WaitUntil - now))) {
-                HeadlessAdvance(uint32_t(timeoutMs));
+            int step = timeoutMs == 0 ? 1 : timeoutMs;
+            if (timeoutMs >= 0 && int64_t(step) <= int64_t(int32_t(r.WaitUntil - now))) {
+                HeadlessAdvance(uint32_t(step));
                 return false;
             }
             HeadlessAdvance(r.WaitUntil - now);
