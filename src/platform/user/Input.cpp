@@ -50,7 +50,8 @@ void Key(const BackendEvent& e, bool down) {
     UINT vk = e.Key & 0xFF;
     SetDown(vk, down);
     bool alt = Down(VK_MENU);
-    bool sys = alt && (vk != VK_MENU || down);
+    // Alt combinations and F10 (the menu key) are system keys, as Win32 sends them.
+    bool sys = (alt && (vk != VK_MENU || down)) || vk == VK_F10;
     LPARAM l = 1 | (alt ? KeyAltBit : 0);
     if (down && e.Repeat) l |= KeyWasDownBit;
     if (!down) l |= KeyWasDownBit | KeyReleasedBit;
