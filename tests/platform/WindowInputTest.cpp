@@ -3,6 +3,7 @@
 // program's screenshot against its golden picture.
 #include "GdiTestSupport.h"
 #include "WindowTestSupport.h"
+#include "platform/backend/headless/Headless.h"
 #include "platform/user/ScriptHooks.h"
 
 #include <cstdlib>
@@ -226,6 +227,19 @@ TEST_F(WindowTest, ScreenshotsStackTheTopLevelWindowsAndStateListsThem) {
     DeleteObject(picture);
     std::remove(shot.c_str());
     (void)below;
+}
+
+TEST(WindowScript, ClipboardTakesTheRestOfItsLineAsWritten) {
+    ScriptProgram program;
+    std::string error;
+    ASSERT_TRUE(ScriptParse("t", "tap 1 1; clipboard set \"Rich Text Format\" {\\rtf1;}  x\r\nstate",
+                            &program, &error))
+        << error;
+    ASSERT_EQ(program.Commands.size(), 3u);
+    EXPECT_EQ(program.Commands[1].Name, "clipboard");
+    EXPECT_EQ(program.Commands[1].Raw, " set \"Rich Text Format\" {\\rtf1;}  x");
+    EXPECT_EQ(program.Commands[2].Name, "state");
+    EXPECT_EQ(program.Commands[2].Line, 2);
 }
 
 std::string RunDemo(const std::string& arguments, int* status) {

@@ -4,6 +4,7 @@
 
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32Text.h"
+#include "platform/ceshell/ShellExecuteState.h"
 #include "platform/user/Window.h"
 
 #include <cstdio>
@@ -124,6 +125,16 @@ std::string ScriptStateJson() {
         AppendWindow(&json, top, &first);
     json += "],\"MessageBoxes\":";
     AppendMessageBoxes(&json);
-    json += "}";
+    // The shell's record of addresses opened, one string a call.
+    std::string shell;
+    ShellExecuteStateText(&shell);
+    json += ",\"ShellExecute\":[";
+    for (size_t start = 0, end; start < shell.size(); start = end + 1) {
+        end = shell.find('\n', start);
+        if (end == std::string::npos) end = shell.size();
+        if (start > 0) json += ",";
+        JsonAppendString(&json, PlatformUtf8ToUtf16(shell.substr(start, end - start)));
+    }
+    json += "]}";
     return json;
 }

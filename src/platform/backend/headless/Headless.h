@@ -12,6 +12,7 @@ struct ScriptCommand {
     int Line; // 1-based; each ';'-separated part of a line counts as a line of its own
     std::string Name;
     std::vector<std::string> Args;
+    std::string Raw; // `clipboard` only: the rest of its line after the name, as written
 };
 
 struct ScriptProgram {

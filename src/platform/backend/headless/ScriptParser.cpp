@@ -43,11 +43,31 @@ bool ParseInt(const std::string& word, long low, long high, long* value) {
     return true;
 }
 
-// Splits one line into commands of words; false on an unclosed quote.
-bool SplitLine(const std::string& line, std::vector<std::vector<std::string>>* commands) {
+// One command of a line: its words, and for `clipboard` the rest of the line as written.
+struct Segment {
+    std::vector<std::string> Words;
+    std::string Raw;
+};
+
+// Splits one line into commands of words; false on an unclosed quote. `clipboard` takes the rest
+// of its line whole, ';' included (RTF is full of them).
+bool SplitLine(const std::string& line, std::vector<Segment>* commands) {
     commands->assign(1, {});
     std::string word;
     bool inWord = false, quoted = false;
+    auto endWord = [&](size_t next) {
+        if (inWord) commands->back().Words.push_back(word);
+        word.clear();
+        inWord = false;
+        std::vector<std::string>& words = commands->back().Words;
+        if (words.size() == 1 && words[0] == "clipboard") {
+            std::string& raw = commands->back().Raw;
+            raw = line.substr(std::min(next, line.size()));
+            if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+            return true;
+        }
+        return false;
+    };
     for (size_t i = 0; i < line.size(); ++i) {
         char c = line[i];
         if (quoted) {
@@ -62,16 +82,14 @@ bool SplitLine(const std::string& line, std::vector<std::vector<std::string>>* c
         if (c == '"') {
             quoted = inWord = true;
         } else if (c == ';' || c == ' ' || c == '\t' || c == '\r') {
-            if (inWord) commands->back().push_back(word);
-            word.clear();
-            inWord = false;
+            if (inWord && endWord(i)) return true;
             if (c == ';') commands->emplace_back();
         } else {
             word += c;
             inWord = true;
         }
     }
-    if (inWord) commands->back().push_back(word);
+    if (inWord) endWord(line.size());
     return !quoted;
 }
 
@@ -115,6 +133,7 @@ std::string CheckArgs(const std::string& name, const std::vector<std::string>& a
                    : "answer BUTTON: OK, Cancel, Yes, No, Abort, Retry or Ignore";
     if (name == "screenshot") return count(1, 1) ? "" : "screenshot PATH: one path";
     if (name == "state" || name == "quit") return count(0, 0) ? "" : name + " takes no arguments";
+    if (name == "clipboard") return ""; // its line is read when it runs
     if (ScriptFindCommand(name)) return "";
     return "unknown command '" + name + "'";
 }
@@ -156,16 +175,17 @@ bool ScriptParse(const std::string& source, const std::string& text, ScriptProgr
         ++line;
         size_t first = content.find_first_not_of(" \t\r");
         if (first == std::string::npos || content[first] == '#') continue;
-        std::vector<std::vector<std::string>> commands;
+        std::vector<Segment> commands;
         if (!SplitLine(content, &commands)) {
             *error = source + ":" + std::to_string(line) + ": a quote is not closed";
             return false;
         }
         for (size_t i = 0; i < commands.size(); ++i) {
-            auto& words = commands[i];
+            auto& words = commands[i].Words;
             if (words.empty()) continue;
             int number = oneLine ? line + int(i) : line;
-            ScriptCommand command{number, words[0], std::vector<std::string>(words.begin() + 1, words.end())};
+            ScriptCommand command{number, words[0], std::vector<std::string>(words.begin() + 1, words.end()),
+                                  commands[i].Raw};
             std::string problem = CheckArgs(command.Name, command.Args);
             if (!problem.empty()) {
                 *error = source + ":" + std::to_string(number) + ": " + problem;

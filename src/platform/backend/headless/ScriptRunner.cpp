@@ -9,6 +9,7 @@
 #include "platform/Win32Text.h"
 #include "platform/base/Utf.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/user/ClipboardScript.h"
 #include "platform/user/ScriptHooks.h"
 #include "platform/user/Window.h"
 
@@ -187,6 +188,11 @@ void RunOther(const ScriptCommand& c) {
         std::fflush(stdout);
     } else if (c.Name == "quit") {
         Run().Next = Run().Program.Commands.size();
+    } else if (c.Name == "clipboard") {
+        std::string output, error;
+        if (!ClipboardScriptLine(c.Raw, &output, &error)) Fail(c, error);
+        std::fwrite(output.data(), 1, output.size(), stdout);
+        std::fflush(stdout);
     } else if (PlatformScriptCommand command = ScriptFindCommand(c.Name)) {
         std::string error;
         if (!command(c.Args, &error)) Fail(c, error.empty() ? "failed" : error);
