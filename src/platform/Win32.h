@@ -10,4 +10,5 @@
 #include "platform/Win32Resources.h"
 #include "platform/Win32System.h"
 #include "platform/Win32Text.h"
+#include "platform/Win32Windows.h"
 #include "platform/Win32Types.h"

@@ -1,7 +1,8 @@
 // Win32Dialogs.h: message boxes.
-// Until the window layer exists MessageBoxW records each call (owner, text, caption, style) where
-// tests can read it, prints it to stderr and answers IDOK; the window layer later shows a real box
-// behind the same function and still records it.
+// MessageBoxW shows a real modal box (its own modal loop; the owner is disabled meanwhile) and also
+// records each call (owner, text, caption, style, answer) where tests and scripts can read it, and
+// prints it to stderr. A box can be answered in advance (PlatformSetMessageBoxAnswer, a script's
+// `answer`) so tests never wait; with no backend running, a box answers IDOK at once.
 #pragma once
 
 #include "platform/Win32Types.h"
@@ -31,6 +32,9 @@ constexpr int IDNO = 7;
 // The caption a box shows when its caller gives none.
 inline constexpr const WCHAR* MessageBoxDefaultCaption = u"Error";
 
+// Centred on its owner's top-level window (the screen without one). Enter presses the focused
+// button (the first at first), Escape Cancel (or OK in an MB_OK box), a button's underlined letter
+// presses it. Returns the button pressed (IDOK, IDCANCEL, IDYES, IDNO).
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // Not Win32: the record of message boxes shown, oldest first, for tests and scripts.
@@ -40,10 +44,14 @@ struct PlatformMessageBoxCall {
     std::u16string Caption; // the caption shown: the default one when the caller gave none
     bool CaptionGiven;
     UINT Style;
+    int Answer; // the button that ended it
 };
 const std::vector<PlatformMessageBoxCall>& PlatformMessageBoxLog();
 void PlatformClearMessageBoxLog();
-// Not Win32: the answer the next boxes give (IDOK by default), for tests of callers that ask.
+// Not Win32: the answer every following box gives without being shown, for tests of callers that
+// ask; 0 (the default) shows the boxes again.
 void PlatformSetMessageBoxAnswer(int answer);
+// Not Win32: the answer the next box only gives without being shown (a script's `answer`).
+void PlatformAnswerNextMessageBox(int answer);
 // Not Win32: when FALSE, boxes are recorded but not printed to stderr (tests that expect them).
 void PlatformSetMessageBoxEcho(BOOL echo);

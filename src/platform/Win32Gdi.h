@@ -116,19 +116,6 @@ constexpr int BITSPIXEL = 12;
 constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
 
-// GetSystemMetrics indexes.
-constexpr int SM_CXSCREEN = 0;
-constexpr int SM_CYSCREEN = 1;
-constexpr int SM_CXVSCROLL = 2;
-constexpr int SM_CYHSCROLL = 3;
-constexpr int SM_CYCAPTION = 4;
-constexpr int SM_CXBORDER = 5;
-constexpr int SM_CYBORDER = 6;
-constexpr int SM_CYVSCROLL = 20;
-constexpr int SM_CXHSCROLL = 21;
-constexpr int SM_CXEDGE = 45;
-constexpr int SM_CYEDGE = 46;
-
 struct BITMAP {
     LONG bmType;
     LONG bmWidth;
@@ -139,8 +126,7 @@ struct BITMAP {
     LPVOID bmBits;
 };
 
-// Device contexts. Until windows exist, a DC is made on a memory bitmap (CreateCompatibleDC(nullptr)
-// then SelectObject of a bitmap); GetDC/ReleaseDC/BeginPaint/EndPaint come with the window layer.
+// Device contexts: memory DCs here; a window's DC (GetDC, BeginPaint) is in Win32Windows.h.
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 // Always 32-bit and zero-filled (black), even for a memory DC holding its first 1 x 1 bitmap
@@ -150,8 +136,6 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // 1-bit picture keeps its colour table's colours (not the DC's text and background colours).
 HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
 int GetDeviceCaps(HDC dc, int index);
-int GetSystemMetrics(int index);
-LONG GetDialogBaseUnits();
 
 // Objects.
 HGDIOBJ GetStockObject(int index);
@@ -212,8 +196,8 @@ BOOL PlatformWriteBitmapPng(HBITMAP bitmap, const char* path);
 // A new 32-bit bitmap holding a PNG file's pixels (alpha dropped); null on any failure. The caller
 // deletes it with DeleteObject.
 HBITMAP PlatformLoadPng(const char* path);
-// The screen this platform reports (HORZRES, VERTRES, SM_CXSCREEN, SM_CYSCREEN) until the window
-// layer sets the real one, and its pixels per inch (LOGPIXELSX, LOGPIXELSY).
+// The screen this platform reports (HORZRES, VERTRES, SM_CXSCREEN, SM_CYSCREEN) until the backend
+// gives the real one, and its pixels per inch (LOGPIXELSX, LOGPIXELSY).
 constexpr int PlatformDefaultScreenWidth = 480;
 constexpr int PlatformDefaultScreenHeight = 800;
 constexpr int PlatformPixelsPerInch = 96;

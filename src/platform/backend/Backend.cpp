@@ -1,56 +1,69 @@
-// Backend.cpp: the minimal backend registry until the window layer brings its own: a table of nulls
-// (every operation takes its documented default, the clipboard stays in memory) unless a registered
-// backend is selected. Nothing here is freed; backends are static tables of their libraries.
+// Backend.cpp: the registered backends and the one in use. Tables are owned by their backend
+// libraries (static, for the run); this file keeps pointers only.
 #include "platform/backend/Backend.h"
+
+#include "platform/Win32Windows.h"
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-constexpr size_t MostBackends = 4;
-
-struct BackendChoice {
-    const Backend* Registered[MostBackends] = {};
-    size_t Count = 0;
-    const Backend* Chosen = nullptr;
+struct BackendTable {
+    std::vector<const Backend*> Registered;
+    const Backend* Current = nullptr;
 };
 
-BackendChoice& Choice() {
-    static BackendChoice choice;
-    return choice;
+BackendTable& Backends() {
+    static BackendTable* table = new BackendTable();
+    return *table;
 }
 
-const Backend NullBackend = {};
-
-const Backend* FindRegistered(const char* name) {
-    BackendChoice& c = Choice();
-    for (size_t i = 0; i < c.Count; ++i)
-        if (c.Registered[i]->Name && std::strcmp(c.Registered[i]->Name, name) == 0) return c.Registered[i];
-    return nullptr;
+bool OpenBackend(const Backend* b) {
+    if (b == nullptr || (b->Open && !b->Open())) return false;
+    Backends().Current = b;
+    if (b->ScreenSize) {
+        int width = 0, height = 0;
+        b->ScreenSize(&width, &height);
+        PlatformSetScreenSize(width, height);
+    }
+    return true;
 }
 
 } // namespace
 
 const Backend& PlatformBackend() {
-    const Backend* chosen = Choice().Chosen;
-    return chosen ? *chosen : NullBackend;
-}
-
-const char* PlatformSelectBackend(bool headless) {
-    const Backend* sdl = headless ? nullptr : FindRegistered("sdl");
-    if (sdl != nullptr && (sdl->Open == nullptr || sdl->Open())) {
-        Choice().Chosen = sdl;
-        return "sdl";
-    }
-    if (!headless) std::fprintf(stderr, "kestrova: no display; running headless\n");
-    const Backend* quiet = FindRegistered("headless");
-    if (quiet != nullptr && quiet->Open != nullptr) quiet->Open();
-    Choice().Chosen = quiet;
-    return "headless";
+    static const Backend none{};
+    return Backends().Current ? *Backends().Current : none;
 }
 
 void PlatformRegisterBackend(const Backend* backend) {
-    BackendChoice& c = Choice();
-    if (backend != nullptr && c.Count < MostBackends) c.Registered[c.Count++] = backend;
+    if (backend == nullptr || backend->Name == nullptr || PlatformFindBackend(backend->Name)) return;
+    Backends().Registered.push_back(backend);
+}
+
+void PlatformUseBackend(const Backend* backend) {
+    Backends().Current = nullptr;
+    if (backend) OpenBackend(backend);
+}
+
+const Backend* PlatformFindBackend(const char* name) {
+    for (const Backend* b : Backends().Registered)
+        if (std::strcmp(b->Name, name) == 0) return b;
+    return nullptr;
+}
+
+const char* PlatformSelectBackend(bool headless) {
+    BackendTable& t = Backends();
+    if (t.Current) return t.Current->Name;
+    if (!headless) {
+        const Backend* sdl = PlatformFindBackend("sdl");
+        if (sdl && OpenBackend(sdl)) return sdl->Name;
+        std::fprintf(stderr, "kestrova: %s; running headless\n",
+                     sdl ? "no display could be opened" : "this build has no display backend");
+    }
+    const Backend* none = PlatformFindBackend("headless");
+    if (none && OpenBackend(none)) return none->Name;
+    return nullptr;
 }

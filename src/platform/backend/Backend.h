@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct Surface;
 
@@ -73,7 +74,7 @@ struct Backend {
     void (*MoveTopLevel)(HWND window, const RECT& client);
     void (*SetTitle)(HWND window, const WCHAR* title);
     void (*SetIcon)(HWND window, const uint32_t* pixels, int width, int height); // 0x00RRGGBB rows, top first
-    void (*Raise)(HWND window);                                                     // SetForegroundWindow
+    void (*Raise)(HWND window);                                                  // SetForegroundWindow
     void (*SetFullScreen)(HWND window, bool fullScreen);
 
     // Shows the part `changed` (client coordinates) of the window's framebuffer.
@@ -102,6 +103,10 @@ struct Backend {
 
     // Opens an address with the desktop's handler (ShellExecuteExW "Open"); false when none ran.
     bool (*OpenAddress)(const char* address);
+
+    // Scripts (headless): takes a script's text (`name` for messages: the file, or "-e"); false
+    // with a message naming the line when it does not parse. The script then drives WaitEvent.
+    bool (*LoadScript)(const char* name, const char* text, std::string* error);
 };
 
 // The backend in use (never null after PlatformSelectBackend; before it, a table of nulls).
@@ -109,5 +114,11 @@ const Backend& PlatformBackend();
 // Not Win32: chooses the backend: "headless" when asked or when no display can be opened (a line
 // on stderr says so), else "sdl" when it is linked in. Returns the chosen name.
 const char* PlatformSelectBackend(bool headless);
-// Registration by each backend library (a backend that is not linked in is not offered).
+// Registration by each backend library (a backend that is not linked in is not offered). A backend
+// library registers itself from a static object; programs link the backends whole
+// (kestrova_link_backends in CMake) so that object is kept. The table must live for the run.
 void PlatformRegisterBackend(const Backend* backend);
+// For tests: makes backend the one in use (null: none, so an idle queue ends loops with WM_QUIT).
+void PlatformUseBackend(const Backend* backend);
+// The registered backend of that name, or null.
+const Backend* PlatformFindBackend(const char* name);

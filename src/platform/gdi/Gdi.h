@@ -67,10 +67,15 @@ GdiFont* GdiLookupFont(HFONT font);
 // A DC drawing on a surface owned elsewhere: the window layer's GetDC/BeginPaint. origin is the
 // window's client corner on the surface, bounds the visible part (clipped to the surface).
 HDC GdiCreateSurfaceDC(Surface* target, POINT origin, RECT bounds);
+// Moves such a DC to where its window now is (after a move, resize or show); other DCs are left alone.
+void GdiPlaceSurfaceDC(HDC dc, Surface* target, POINT origin, RECT bounds);
 
 // The DC's realised font (the selected font's instance, or the default font's); null only when no
 // font at all can be found on the system.
 FontInstance* GdiDCFontInstance(GdiDC* dc);
+
+// Writes a surface to a PNG file (the headless screenshot); false on any failure.
+bool GdiWriteSurfacePng(const Surface& surface, const char* path);
 
 // The stock 1 x 1 bitmap a memory DC starts with.
 HBITMAP GdiStockBitmap();

@@ -2,6 +2,7 @@
 // GetDialogBaseUnits. The screen's size is a process-wide record the window layer sets from the
 // backend (PlatformSetScreenSize); the other values are this platform's constants below.
 #include "platform/gdi/Gdi.h"
+#include "platform/Win32Windows.h"
 
 namespace {
 

@@ -178,6 +178,16 @@ HDC GdiCreateSurfaceDC(Surface* target, POINT origin, RECT bounds) {
     return handle;
 }
 
+void GdiPlaceSurfaceDC(HDC handle, Surface* target, POINT origin, RECT bounds) {
+    GdiDC* dc = GdiLookupDC(handle);
+    if (dc == nullptr || dc->Bitmap != nullptr) return;
+    RECT whole{0, 0, target->Width, target->Height};
+    RectIntersect(bounds, whole, &bounds);
+    dc->Target = target;
+    dc->Origin = origin;
+    dc->Bounds = bounds;
+}
+
 HDC CreateCompatibleDC(HDC other) {
     if (other != nullptr && GdiLookupDC(other) == nullptr) return nullptr;
     HBITMAP stockBitmap = GdiStockBitmap();

@@ -45,6 +45,10 @@ bool WriteSurfacePng(const Surface& s, const char* path) {
 
 } // namespace
 
+bool GdiWriteSurfacePng(const Surface& surface, const char* path) {
+    return WriteSurfacePng(surface, path);
+}
+
 BOOL PlatformWriteBitmapPng(HBITMAP handle, const char* path) {
     GdiBitmap* bitmap = GdiLookupBitmap(handle);
     return bitmap && WriteSurfacePng(bitmap->Pixels, path) ? TRUE : FALSE;

@@ -1,7 +1,10 @@
-// MessageBox.cpp: message boxes before the window layer exists: each call is recorded, echoed to
-// stderr and answered with the configured answer (IDOK unless a test sets another).
+// MessageBox.cpp: MessageBoxW's record of calls, its answers given in advance, and the choice
+// between showing the box (MessageBoxWindow.cpp) and answering at once when nothing could show it.
 #include "platform/Win32Dialogs.h"
+
 #include "platform/Win32Text.h"
+#include "platform/backend/Backend.h"
+#include "platform/user/Window.h"
 
 #include <cstdio>
 
@@ -9,7 +12,8 @@ namespace {
 
 struct MessageBoxRecord {
     std::vector<PlatformMessageBoxCall> Calls;
-    int Answer = IDOK;
+    int Answer = 0;     // every box, until reset to 0
+    int NextAnswer = 0; // the next box only
     BOOL Echo = TRUE;
 };
 
@@ -26,13 +30,26 @@ std::u16string TextOrEmpty(LPCWSTR s) {
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     MessageBoxRecord& boxes = Boxes();
-    PlatformMessageBoxCall call{owner, TextOrEmpty(text), caption ? caption : MessageBoxDefaultCaption,
-                                caption != nullptr, type};
+    PlatformMessageBoxCall call{
+        owner, TextOrEmpty(text), caption ? caption : MessageBoxDefaultCaption, caption != nullptr, type, 0};
     if (boxes.Echo)
         std::fprintf(stderr, "[%s] %s\n", PlatformUtf16ToUtf8(call.Caption).c_str(),
                      PlatformUtf16ToUtf8(call.Text).c_str());
-    boxes.Calls.push_back(std::move(call));
-    return boxes.Answer;
+    size_t index = boxes.Calls.size();
+    boxes.Calls.push_back(call);
+    int answer;
+    if (boxes.NextAnswer != 0) {
+        answer = boxes.NextAnswer;
+        boxes.NextAnswer = 0;
+    } else if (boxes.Answer != 0) {
+        answer = boxes.Answer;
+    } else if (PlatformBackend().WaitEvent == nullptr) {
+        answer = IDOK;
+    } else {
+        answer = MessageBoxShow(owner, call.Text, call.Caption, type);
+    }
+    if (index < Boxes().Calls.size()) Boxes().Calls[index].Answer = answer;
+    return answer;
 }
 
 const std::vector<PlatformMessageBoxCall>& PlatformMessageBoxLog() {
@@ -43,6 +60,9 @@ void PlatformClearMessageBoxLog() {
 }
 void PlatformSetMessageBoxAnswer(int answer) {
     Boxes().Answer = answer;
+}
+void PlatformAnswerNextMessageBox(int answer) {
+    Boxes().NextAnswer = answer;
 }
 void PlatformSetMessageBoxEcho(BOOL echo) {
     Boxes().Echo = echo;
