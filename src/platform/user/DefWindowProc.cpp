@@ -13,6 +13,7 @@ LRESULT SetText(HWND window, LPCWSTR text) {
     w->Text = text ? std::u16string(text) : std::u16string();
     if (w->Parent == nullptr && PlatformBackend().SetTitle)
         PlatformBackend().SetTitle(window, w->Text.c_str());
+    if (w->Parent == nullptr) NonClientPaint(w);
     return TRUE;
 }
 

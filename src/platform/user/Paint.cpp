@@ -74,7 +74,7 @@ HBRUSH GetSysColorBrush(int index) {
 }
 
 void PaintInvalidateTree(WindowRecord* w, const RECT& rect, bool erase) {
-    RECT all{0, 0, w->Rect.right - w->Rect.left, w->Rect.bottom - w->Rect.top};
+    RECT all = WindowClientSize(w);
     RECT part;
     if (!RectIntersect(all, rect, &part)) return;
     w->Update = Union(w->Update, part);
@@ -132,7 +132,7 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
     }
     WindowRecord* w = WindowFind(window);
     if (w == nullptr) return FALSE;
-    RECT all{0, 0, w->Rect.right - w->Rect.left, w->Rect.bottom - w->Rect.top};
+    RECT all = WindowClientSize(w);
     PaintInvalidateTree(w, rect ? *rect : all, erase != FALSE);
     return TRUE;
 }

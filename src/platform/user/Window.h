@@ -39,7 +39,8 @@ struct WindowRecord {
     bool Dead;            // its handle is gone; freed when ActiveCalls drops to 0
     int ActiveCalls;      // calls into its procedure still on the stack
     bool SizeSent;        // WM_SIZE / WM_MOVE were sent once
-    Surface* Framebuffer; // top-level only: the client area's pixels
+    RECT Frame;           // top-level with a caption: the non-client band's width on each side
+    Surface* Framebuffer; // top-level only: the whole window's pixels, frame included
     std::vector<HDC> Dcs; // DCs handed out by GetDC / BeginPaint, kept in their place
     // Not wired yet: a window of another running copy (single instance). FindWindowW would give a
     // proxy record whose messages travel over the instance link instead of calling Proc.
@@ -72,6 +73,15 @@ void WindowDefaultRect(bool child, int* x, int* y, int* width, int* height);
 // The deepest visible, enabled window under a screen point (null: none).
 HWND WindowAtScreenPoint(POINT screen);
 HWND WindowChildAtPoint(HWND window, POINT client);
+
+// The non-client frame (NonClient.cpp): a top-level window with WS_CAPTION has a caption (with an
+// OK button for WS_EX_CAPTIONOKBTN) and a one-pixel border; every other window has none.
+RECT NonClientFrameFor(DWORD style, DWORD exStyle, bool child);
+RECT WindowClientSize(WindowRecord* w); // {0, 0, client width, client height}
+void NonClientPaint(WindowRecord* w);   // draws the frame into the top-level window's framebuffer
+// A pointer message at a point of the top-level window (window coordinates) that lies in its frame:
+// true when the frame took it (the caption's OK button sends WM_COMMAND IDOK on release).
+bool NonClientPointer(WindowRecord* top, UINT message, POINT point);
 
 // Painting (Paint.cpp).
 void PaintInvalidateTree(WindowRecord* w, const RECT& rect, bool erase); // client coordinates

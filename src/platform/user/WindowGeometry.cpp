@@ -58,13 +58,11 @@ void ApplyPos(WindowRecord* w, const RECT& rect, UINT flags) {
         if (visible != wasVisible && b.ShowTopLevel) b.ShowTopLevel(w->Handle, visible);
     }
     WindowPlaceDcs(WindowRoot(w));
+    if (w->Parent == nullptr && visible) NonClientPaint(w);
     if (flags & SWP_NOREDRAW) return;
     bool sized = (old.right - old.left) != (rect.right - rect.left) ||
                  (old.bottom - old.top) != (rect.bottom - rect.top);
-    if (visible && (sized || !wasVisible || !SameRect(old, rect))) {
-        RECT all{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-        PaintInvalidateTree(w, all, true);
-    }
+    if (visible && (sized || !wasVisible || !SameRect(old, rect))) PaintInvalidateTree(w, WindowClientSize(w), true);
     WindowRecord* parent = WindowFind(w->Parent);
     if (parent && wasVisible && (!visible || !SameRect(old, rect))) PaintInvalidateTree(parent, old, true);
 }
@@ -74,8 +72,15 @@ void ApplyPos(WindowRecord* w, const RECT& rect, UINT flags) {
 RECT WindowScreenRect(WindowRecord* w) {
     POINT o = WindowSurfaceOrigin(w);
     WindowRecord* root = WindowRoot(w);
+    RECT size = WindowClientSize(w);
     LONG x = root->Rect.left + o.x, y = root->Rect.top + o.y;
-    return RECT{x, y, x + (w->Rect.right - w->Rect.left), y + (w->Rect.bottom - w->Rect.top)};
+    return RECT{x, y, x + size.right, y + size.bottom};
+}
+
+RECT WindowClientSize(WindowRecord* w) {
+    const RECT& f = w->Frame;
+    return RECT{0, 0, std::max(0L, w->Rect.right - w->Rect.left - f.left - f.right),
+                std::max(0L, w->Rect.bottom - w->Rect.top - f.top - f.bottom)};
 }
 
 POINT WindowSurfaceOrigin(WindowRecord* w) {
@@ -85,20 +90,24 @@ POINT WindowSurfaceOrigin(WindowRecord* w) {
         p.y = ClampCoord(int64_t(p.y) + w->Rect.top);
         w = WindowFind(w->Parent);
     }
+    if (w) p = POINT{ClampCoord(int64_t(p.x) + w->Frame.left), ClampCoord(int64_t(p.y) + w->Frame.top)};
     return p;
 }
 
 RECT WindowSurfaceClip(WindowRecord* w) {
     if (w->Parent == nullptr) {
         const Surface* s = w->Framebuffer;
-        return s ? RECT{0, 0, s->Width, s->Height} : RECT{0, 0, 0, 0};
+        if (s == nullptr) return RECT{0, 0, 0, 0};
+        RECT client{w->Frame.left, w->Frame.top, s->Width - w->Frame.right, s->Height - w->Frame.bottom};
+        RECT out;
+        return RectIntersect(RECT{0, 0, s->Width, s->Height}, client, &out) ? out : RECT{0, 0, 0, 0};
     }
     WindowRecord* parent = WindowFind(w->Parent);
     if (parent == nullptr || !(w->Style & WS_VISIBLE)) return RECT{0, 0, 0, 0};
     RECT clip = WindowSurfaceClip(parent);
     POINT o = WindowSurfaceOrigin(w);
-    RECT mine{o.x, o.y, ClampCoord(int64_t(o.x) + (w->Rect.right - w->Rect.left)),
-              ClampCoord(int64_t(o.y) + (w->Rect.bottom - w->Rect.top))};
+    RECT size = WindowClientSize(w);
+    RECT mine{o.x, o.y, ClampCoord(int64_t(o.x) + size.right), ClampCoord(int64_t(o.y) + size.bottom)};
     RECT out;
     RectIntersect(clip, mine, &out);
     return out;
@@ -164,7 +173,7 @@ HWND WindowAtScreenPoint(POINT screen) {
         if (w == nullptr || !(w->Style & WS_VISIBLE)) continue;
         const RECT& r = w->Rect;
         if (screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom)
-            return WindowChildAtPoint(top, POINT{screen.x - r.left, screen.y - r.top});
+            return WindowChildAtPoint(top, POINT{screen.x - r.left - w->Frame.left, screen.y - r.top - w->Frame.top});
     }
     return nullptr;
 }
@@ -172,14 +181,14 @@ HWND WindowAtScreenPoint(POINT screen) {
 BOOL GetClientRect(HWND window, RECT* rect) {
     WindowRecord* w = WindowFind(window);
     if (w == nullptr || rect == nullptr) return FALSE;
-    *rect = RECT{0, 0, w->Rect.right - w->Rect.left, w->Rect.bottom - w->Rect.top};
+    *rect = WindowClientSize(w);
     return TRUE;
 }
 
 BOOL GetWindowRect(HWND window, RECT* rect) {
     WindowRecord* w = WindowFind(window);
     if (w == nullptr || rect == nullptr) return FALSE;
-    *rect = WindowScreenRect(w);
+    *rect = w->Parent ? WindowScreenRect(w) : w->Rect;
     return TRUE;
 }
 
@@ -213,9 +222,10 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     WindowCall(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
     if ((w = WindowFind(window)) == nullptr) return TRUE;
     if (moved) WindowCall(window, WM_MOVE, 0, MAKELPARAM(WORD(rect.left), WORD(rect.top)));
-    if (sized && IsWindow(window))
-        WindowCall(window, WM_SIZE, SIZE_RESTORED,
-                   MAKELPARAM(WORD(rect.right - rect.left), WORD(rect.bottom - rect.top)));
+    if (sized && IsWindow(window)) {
+        RECT client = WindowClientSize(w);
+        WindowCall(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(WORD(client.right), WORD(client.bottom)));
+    }
     return TRUE;
 }
 

@@ -102,6 +102,7 @@ WindowRecord* NewRecord(ClassRecord* c, DWORD exStyle, LPCWSTR name, DWORD style
     w->Proc = c->Info.lpfnWndProc;
     w->Style = style & ~WS_VISIBLE; // ShowWindow sets it once the window is created
     w->ExStyle = exStyle;
+    w->Frame = NonClientFrameFor(style, exStyle, (style & WS_CHILD) != 0);
     if (style & WS_CHILD) {
         w->Parent = parent;
         w->Id = LONG_PTR(reinterpret_cast<ULONG_PTR>(menu));
@@ -308,10 +309,9 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
         w->Id = value;
         return previous;
     case GWL_STYLE:
-        w->Style = DWORD(value);
-        return previous;
     case GWL_EXSTYLE:
-        w->ExStyle = DWORD(value);
+        (index == GWL_STYLE ? w->Style : w->ExStyle) = DWORD(value);
+        NonClientPaint(w); // the caption's buttons follow the styles
         return previous;
     case GWL_USERDATA:
         w->UserData = value;

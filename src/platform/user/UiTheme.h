@@ -1,0 +1,41 @@
+// UiTheme.h: the one set of colours and metrics the platform draws its own parts with: captions,
+// buttons, lists, edits, scroll bars, menus and message boxes. A flat, light look with one accent
+// colour, sized for touch; change a value here and every control follows.
+#pragma once
+
+#include "platform/Win32Types.h"
+
+// Surfaces.
+constexpr COLORREF UiWindowColour = RGB(255, 255, 255);  // edits, lists, dialog background
+constexpr COLORREF UiFaceColour = RGB(240, 240, 240);    // buttons, bars
+constexpr COLORREF UiPressedColour = RGB(204, 204, 204); // a button held down
+constexpr COLORREF UiBorderColour = RGB(160, 160, 160);
+constexpr COLORREF UiTextColour = RGB(0, 0, 0);
+constexpr COLORREF UiGrayTextColour = RGB(150, 150, 150); // disabled text
+constexpr COLORREF UiAccentColour = RGB(0, 99, 177);      // selection, focus, default button, caption
+constexpr COLORREF UiAccentTextColour = RGB(255, 255, 255);
+constexpr COLORREF UiCaptionColour = UiAccentColour;
+constexpr COLORREF UiCaptionTextColour = UiAccentTextColour;
+
+// Scroll bars.
+constexpr COLORREF UiTrackColour = RGB(232, 232, 232);
+constexpr COLORREF UiThumbColour = RGB(168, 168, 168);
+constexpr COLORREF UiThumbActiveColour = RGB(112, 112, 112);
+constexpr COLORREF UiArrowColour = RGB(80, 80, 80);
+constexpr int UiScrollThumbMin = 10;   // the shortest thumb, so it stays easy to grab
+constexpr int UiScrollRepeatDelay = 350; // ms before a held arrow or page click repeats
+constexpr int UiScrollRepeatRate = 60;   // ms between repeats
+
+// Buttons, check marks and focus.
+constexpr int UiCheckBoxSize = 13;
+constexpr int UiFocusWidth = 1;
+
+// Menus and bars.
+constexpr int UiMenuItemPadding = 10;   // added to the font's height: rows a finger can hit
+constexpr int UiMenuSeparatorHeight = 9;
+constexpr int UiMenuCheckColumn = 24;   // the column for check and radio marks
+constexpr int UiMenuTextGap = 24;       // between an item's text and its shortcut text
+constexpr int UiMenuSideMargin = 10;
+constexpr int UiMenuFontHeight = -15;   // em height of the menu, bar and tooltip font
+constexpr COLORREF UiMenuHotColour = UiAccentColour;
+constexpr COLORREF UiMenuHotTextColour = UiAccentTextColour;
