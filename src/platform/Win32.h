@@ -4,8 +4,10 @@
 
 #include "platform/Win32CeShell.h"
 #include "platform/Win32Clipboard.h"
+#include "platform/Win32Controls.h"
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32Gdi.h"
+#include "platform/Win32Menus.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32Resources.h"
 #include "platform/Win32System.h"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/Win32Types.h"
+#include "platform/Win32Windows.h"
 
 #include <string>
 #include <vector>
@@ -55,3 +56,56 @@ void PlatformSetMessageBoxAnswer(int answer);
 void PlatformAnswerNextMessageBox(int answer);
 // Not Win32: when FALSE, boxes are recorded but not printed to stderr (tests that expect them).
 void PlatformSetMessageBoxEcho(BOOL echo);
+
+// Dialogs from templates (DIALOG and DIALOGEX as GNU windres writes them). A dialog runs modally:
+// its owner is disabled until EndDialog, and the loop ends after the message in which EndDialog
+// was called. The dialog's windows belong to the dialog manager and are destroyed before
+// DialogBoxParamW returns; a font the template named is created for the dialog and deleted with it.
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+struct DLGTEMPLATE {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit;
+    SHORT x;
+    SHORT y;
+    SHORT cx;
+    SHORT cy;
+};
+typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
+
+constexpr DWORD DS_ABSALIGN = 0x0001;
+constexpr DWORD DS_3DLOOK = 0x0004;
+constexpr DWORD DS_FIXEDSYS = 0x0008;
+constexpr DWORD DS_SETFONT = 0x0040;
+constexpr DWORD DS_MODALFRAME = 0x0080;
+constexpr DWORD DS_CONTROL = 0x0400;
+constexpr DWORD DS_CENTER = 0x0800;
+// Windows CE: an OK button in the dialog's caption; it sends WM_COMMAND with IDOK.
+constexpr DWORD WS_EX_CAPTIONOKBTN = 0x80000000;
+
+constexpr UINT DM_GETDEFID = 0x0400;
+constexpr UINT DM_SETDEFID = 0x0401;
+constexpr WORD DC_HASDEFID = 0x534B;
+
+// The dialog class's name, as Win32 names it.
+inline constexpr const WCHAR* DialogClassName = u"#32770";
+
+// Not Win32: reads are bounded by the resource's size; a damaged template fails the call (-1).
+INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
+// The template is read up to DialogTemplateMaxBytes (Not Win32: Win32 trusts it without a bound).
+INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND owner, DLGPROC proc,
+                                LPARAM param);
+constexpr size_t DialogTemplateMaxBytes = 65536;
+BOOL EndDialog(HWND dialog, INT_PTR result);
+LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL IsDialogMessageW(HWND dialog, LPMSG msg);
+HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous);
+BOOL SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
+UINT GetDlgItemTextW(HWND dialog, int id, LPWSTR text, int count);
+LRESULT SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL CheckRadioButton(HWND dialog, int first, int last, int check);
+BOOL CheckDlgButton(HWND dialog, int id, UINT check);
+UINT IsDlgButtonChecked(HWND dialog, int id);
+BOOL MapDialogRect(HWND dialog, RECT* rect);

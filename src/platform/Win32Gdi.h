@@ -202,3 +202,10 @@ constexpr int PlatformDefaultScreenWidth = 480;
 constexpr int PlatformDefaultScreenHeight = 800;
 constexpr int PlatformPixelsPerInch = 96;
 void PlatformSetScreenSize(int width, int height);
+// Not Win32: the dialogs' font. Templates name "System" 8, the handheld's dialog font; here it is
+// DejaVu Sans at 8 points: every Debian install has it, it covers Latin and Hebrew, and its base
+// units (about 6 x 13) keep a 160-unit dialog within a 240-pixel screen, as on the device.
+// GetDialogBaseUnits gives its base units; the font is made once and kept for the run.
+inline constexpr const WCHAR* PlatformDialogFace = u"DejaVu Sans";
+constexpr int PlatformDialogPoints = 8;
+HFONT PlatformDialogFont();

@@ -40,3 +40,8 @@ void PlatformCloseResourceModule(HMODULE module);
 typedef BOOL (*PlatformResourceVisitor)(LPCWSTR type, LPCWSTR name, WORD language, const void* data,
                                         DWORD size, void* context);
 void PlatformEnumResources(HMODULE module, PlatformResourceVisitor visit, void* context);
+
+// Icons: the largest image of the module's RT_GROUP_ICON `name`, or null. Not Win32: the handle is a
+// bitmap of the image's colours (PlatformGetBitmapPixels reads it); DestroyIcon frees it.
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
+BOOL DestroyIcon(HICON icon);

@@ -120,3 +120,15 @@ constexpr WORD HIWORD(ULONG_PTR v) {
 // An integer resource name or type: a pointer whose value is below 0x10000.
 #define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
+
+// Win32's MulDiv: number * numerator / denominator through a 64-bit product, rounded half away from
+// zero; -1 when the denominator is 0 or the result does not fit.
+constexpr int MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    int64_t product = int64_t(number) * numerator;
+    int64_t half = (denominator < 0 ? -int64_t(denominator) : denominator) / 2;
+    bool negative = (product < 0) != (denominator < 0);
+    int64_t magnitude = ((product < 0 ? -product : product) + half) / (denominator < 0 ? -int64_t(denominator) : denominator);
+    int64_t result = negative ? -magnitude : magnitude;
+    return (result > 0x7FFFFFFF || result < -0x7FFFFFFF - 1) ? -1 : int(result);
+}

@@ -438,3 +438,14 @@ HWND PlatformMainWindow();
 // "MessageBoxes". Registering a name again replaces its writer.
 typedef void (*PlatformStateWriter)(std::string* json);
 void PlatformRegisterStateWriter(const char* name, PlatformStateWriter writer);
+
+// Rectangles (right and bottom exclusive, as everywhere).
+BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(RECT* rect);
+BOOL IsRectEmpty(const RECT* rect);
+BOOL EqualRect(const RECT* a, const RECT* b);
+BOOL PtInRect(const RECT* rect, POINT point);
+BOOL OffsetRect(RECT* rect, int dx, int dy);
+BOOL InflateRect(RECT* rect, int dx, int dy);
+BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b); // FALSE (and *out empty) when they do not meet
+BOOL UnionRect(RECT* out, const RECT* a, const RECT* b);

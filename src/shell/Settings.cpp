@@ -247,7 +247,7 @@ void ReadDeviceFlags(size_t first, size_t count) {
 void LoadSettings() {
     Stage = StageLoading;
     WCHAR path[ModulePathCapacity] = {};
-    if (SettingsModulePath(path, ModulePathCapacity) > 0 && path[0]) WriteString(ProgramPathValue, path);
+    if (GetModuleFileNameW(nullptr, path, ModulePathCapacity) > 0 && path[0]) WriteString(ProgramPathValue, path);
     for (size_t i = 0; i < SettingsTableCount; ++i) {
         const SettingRow& row = SettingsTable[i];
         if (row.Kind == SettingText)
@@ -280,7 +280,7 @@ void SaveSettings() {
     std::free(ReaderState.Bookmarks);
     ReaderState.Bookmarks = nullptr;
     ReaderState.BookmarkCount = 0;
-    SettingsPostQuit();
+    PostQuitMessage(0);
 }
 
 void ResetSettingsStage() {

@@ -105,10 +105,3 @@ void SaveSettings();
 // from here, as the program starts).
 void ResetSettingsStage();
 
-// Steps of the platform the settings need and that are wired where the window layer lands; each
-// is defined in SettingsHooks.cpp alone.
-// Posts the quit message with code 0 (PostQuitMessage(0)).
-void SettingsPostQuit();
-// The module's full file name into path (capacity units with the terminator); its length, 0 when
-// the platform gives none (GetModuleFileNameW(nullptr, path, capacity)).
-DWORD SettingsModulePath(WCHAR* path, DWORD capacity);

@@ -89,3 +89,7 @@ struct DibImage {
     uint32_t* Pixels; // Width * Height 0x00RRGGBB words, top row first; malloc'd, the caller frees
 };
 bool GdiDecodeDib(const BYTE* data, size_t size, DibImage* image);
+// A bitmap decoded from a DIB (LoadBitmapW's and LoadIconW's work); null when it cannot be.
+HBITMAP GdiBitmapFromDib(const BYTE* bytes, size_t size);
+// A font's dialog base units, as GetDialogBaseUnits gives them: average width low, height high.
+LONG GdiFontBaseUnits(HFONT font);

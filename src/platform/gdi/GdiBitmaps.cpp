@@ -49,9 +49,12 @@ HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
     HRSRC resource = FindResourceW(module, name, RT_BITMAP);
     if (resource == nullptr) return nullptr;
     const void* bytes = LockResource(LoadResource(module, resource));
+    return GdiBitmapFromDib(static_cast<const BYTE*>(bytes), SizeofResource(module, resource));
+}
+
+HBITMAP GdiBitmapFromDib(const BYTE* bytes, size_t size) {
     DibImage image{};
-    if (!GdiDecodeDib(static_cast<const BYTE*>(bytes), SizeofResource(module, resource), &image))
-        return nullptr;
+    if (!GdiDecodeDib(bytes, size, &image)) return nullptr;
     Surface pixels{image.Pixels, image.Width, image.Height, image.Width, true, RECT{0, 0, 0, 0}};
     HBITMAP handle = RegisterBitmap(pixels, image.BitsPixel, false);
     if (handle == nullptr) SurfaceFree(&pixels);

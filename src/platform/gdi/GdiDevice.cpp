@@ -17,7 +17,9 @@ ScreenRecord& Screen() {
 }
 
 // System metrics of this platform, in pixels at 96 pixels per inch.
-constexpr int ScrollBarSize = 16; // SM_CXVSCROLL, SM_CYHSCROLL, and the arrows' SM_CYVSCROLL, SM_CXHSCROLL
+// SM_CXVSCROLL, SM_CYHSCROLL, and the arrows' SM_CYVSCROLL, SM_CXHSCROLL: the handheld's 13 pixels,
+// which the reader's pane layout is computed around.
+constexpr int ScrollBarSize = 13;
 constexpr int CaptionHeight = 24; // SM_CYCAPTION
 constexpr int BorderSize = 1;     // SM_CXBORDER, SM_CYBORDER
 constexpr int EdgeSize = 2;       // SM_CXEDGE, SM_CYEDGE: a 3-D edge
@@ -70,18 +72,35 @@ int GetSystemMetrics(int index) {
     }
 }
 
-// Win32's rule: the average width of the system font's 52 Latin letters (rounded) and its height.
-LONG GetDialogBaseUnits() {
-    static LONG units = [] {
-        HDC dc = CreateCompatibleDC(nullptr);
-        LONG result = (16 << 16) | 8;
-        SIZE size{};
-        TEXTMETRICW tm{};
-        const WCHAR* letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-        if (dc && GetTextExtentPoint32W(dc, letters, 52, &size) && GetTextMetricsW(dc, &tm))
-            result = (tm.tmHeight << 16) | ((size.cx / 26 + 1) / 2);
-        DeleteDC(dc);
-        return result;
+// Win32's rule: the average width of the font's 52 Latin letters (rounded) and its height.
+LONG GdiFontBaseUnits(HFONT font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    LONG result = (16 << 16) | 8;
+    SIZE size{};
+    TEXTMETRICW tm{};
+    const WCHAR* letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(SYSTEM_FONT));
+    if (dc && GetTextExtentPoint32W(dc, letters, 52, &size) && GetTextMetricsW(dc, &tm))
+        result = (tm.tmHeight << 16) | ((size.cx / 26 + 1) / 2);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return result;
+}
+
+HFONT PlatformDialogFont() {
+    static HFONT font = [] {
+        LOGFONTW lf{};
+        lf.lfHeight = -MulDiv(PlatformDialogPoints, PlatformPixelsPerInch, 72);
+        lf.lfWeight = FW_NORMAL;
+        for (int i = 0; PlatformDialogFace[i] != 0 && i < LF_FACESIZE - 1; ++i)
+            lf.lfFaceName[i] = PlatformDialogFace[i];
+        return CreateFontIndirectW(&lf);
     }();
+    return font;
+}
+
+// The system's dialog font is the dialogs' font, so these are the base units of "System" 8.
+LONG GetDialogBaseUnits() {
+    static LONG units = GdiFontBaseUnits(PlatformDialogFont());
     return units;
 }

@@ -1,0 +1,428 @@
+// EditControl.cpp: the EDIT control's window: drawing the model (characters in stored order, no
+// reordering; a right-aligned field keeps its text against the right edge), the caret and the
+// selection, the keys and the pointer, the clipboard commands and the notifications. The window's
+// own text is kept equal to the model's so that GetWindowTextW and WM_GETTEXT agree. The state
+// record is freed on WM_NCDESTROY.
+#include "platform/Win32.h"
+#include "platform/controls/Controls.h"
+#include "platform/controls/EditModel.h"
+#include "platform/user/UiTheme.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr int Margin = 3; // pixels between the border and the text
+
+struct EditState {
+    EditModel Model;
+    HFONT Font;
+    bool Focused;
+    bool Selecting; // the pointer is down and drags the selection
+    int ScrollX;    // single-line: pixels of text scrolled out at the left
+    size_t TopLine; // multi-line: first line shown
+};
+
+EditState* State(HWND window) {
+    return static_cast<EditState*>(ControlState(window));
+}
+
+DWORD Style(HWND window) {
+    return DWORD(GetWindowLongW(window, GWL_STYLE));
+}
+
+void Notify(HWND window, WORD code) {
+    SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(WORD(GetDlgCtrlID(window)), code),
+                 reinterpret_cast<LPARAM>(window));
+}
+
+// The text area inside the border.
+RECT TextArea(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    int inset = (Style(window) & WS_BORDER) ? 1 + Margin : Margin;
+    return RECT{r.left + inset, r.top + ((Style(window) & WS_BORDER) ? 1 : 0), r.right - inset,
+                r.bottom - ((Style(window) & WS_BORDER) ? 1 : 0)};
+}
+
+// A DC with the edit's font selected, for measuring; put back with EndMeasure.
+struct Measure {
+    HDC Dc;
+    HGDIOBJ OldFont;
+    int LineHeight;
+};
+
+Measure BeginMeasure(HWND window, const EditState& s) {
+    Measure m{GetDC(window), nullptr, 0};
+    if (s.Font) m.OldFont = SelectObject(m.Dc, s.Font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(m.Dc, &tm);
+    m.LineHeight = std::max<int>(1, tm.tmHeight);
+    return m;
+}
+
+void EndMeasure(HWND window, const Measure& m) {
+    if (m.OldFont) SelectObject(m.Dc, m.OldFont);
+    ReleaseDC(window, m.Dc);
+}
+
+// Pixel offsets of every position of [start, end) from start: offsets[i] is the width of i units.
+std::vector<int> Offsets(HDC dc, const std::u16string& text, size_t start, size_t end) {
+    std::vector<int> offsets(end - start + 1, 0);
+    if (end > start) {
+        std::vector<INT> dx(end - start);
+        SIZE size{};
+        GetTextExtentExPointW(dc, text.data() + start, int(end - start), 0x7FFFFFFF, nullptr, dx.data(), &size);
+        for (size_t i = 0; i < dx.size(); ++i)
+            offsets[i + 1] = dx[i];
+    }
+    return offsets;
+}
+
+// Where a line's text starts, given its width: right-aligned fields sit against the right edge.
+int LineOrigin(HWND window, const RECT& area, int width, int scrollX) {
+    DWORD style = Style(window);
+    if ((style & ES_RIGHT) && width <= area.right - area.left) return area.right - width;
+    if ((style & ES_CENTER) && width <= area.right - area.left) return area.left + (area.right - area.left - width) / 2;
+    return area.left - scrollX;
+}
+
+// Scrolls so the caret is in view.
+void ScrollToCaret(HWND window, EditState& s) {
+    Measure m = BeginMeasure(window, s);
+    RECT area = TextArea(window);
+    const EditModel& model = s.Model;
+    if (model.Multiline) {
+        size_t line = size_t(std::count(model.Text.begin(), model.Text.begin() + model.Caret, u'\n'));
+        size_t visible = std::max<size_t>(1, size_t((area.bottom - area.top) / m.LineHeight));
+        if (line < s.TopLine) s.TopLine = line;
+        if (line >= s.TopLine + visible) s.TopLine = line - visible + 1;
+    } else {
+        std::vector<int> offsets = Offsets(m.Dc, model.Text, 0, model.Text.size());
+        int width = offsets.back(), caret = offsets[model.Caret], room = area.right - area.left;
+        if (width <= room) s.ScrollX = 0;
+        else if (caret - s.ScrollX > room) s.ScrollX = caret - room;
+        else if (caret < s.ScrollX) s.ScrollX = caret;
+        s.ScrollX = std::clamp(s.ScrollX, 0, std::max(0, width - room));
+    }
+    EndMeasure(window, m);
+}
+
+void Changed(HWND window, EditState& s, bool notify) {
+    DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.Model.Text.c_str()));
+    ScrollToCaret(window, s);
+    InvalidateRect(window, nullptr, FALSE);
+    if (notify) Notify(window, EN_CHANGE);
+}
+
+void Moved(HWND window, EditState& s) {
+    ScrollToCaret(window, s);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void FillColour(HDC dc, const RECT& r, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+// One line of text with its part of the selection highlighted, and the caret when it is here.
+void PaintLine(HWND window, const EditState& s, HDC dc, const RECT& area, size_t start, size_t end, int y,
+               int lineHeight) {
+    const EditModel& model = s.Model;
+    std::vector<int> offsets = Offsets(dc, model.Text, start, end);
+    int x = LineOrigin(window, area, offsets.back(), model.Multiline ? 0 : s.ScrollX);
+    size_t selStart = std::clamp(EditSelStart(model), start, end), selEnd = std::clamp(EditSelEnd(model), start, end);
+    bool showSelection = s.Focused || (Style(window) & ES_NOHIDESEL);
+    if (showSelection && selEnd > selStart) {
+        RECT band{x + offsets[selStart - start], y, x + offsets[selEnd - start], y + lineHeight};
+        RECT visible;
+        if (IntersectRect(&visible, &band, &area)) FillColour(dc, visible, UiAccentColour);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    for (int part = 0; part < 3; ++part) {
+        size_t from = part == 0 ? start : part == 1 ? selStart : selEnd;
+        size_t to = part == 0 ? selStart : part == 1 ? selEnd : end;
+        if (to <= from) continue;
+        bool selected = part == 1 && showSelection;
+        SetTextColor(dc, selected ? UiAccentTextColour : (IsWindowEnabled(window) ? UiTextColour : UiGrayTextColour));
+        ExtTextOutW(dc, x + offsets[from - start], y, ETO_CLIPPED, &area, model.Text.data() + from, UINT(to - from),
+                    nullptr);
+    }
+    int caretX = x + offsets[std::clamp(model.Caret, start, end) - start];
+    if (s.Focused && model.Caret >= start && model.Caret <= end && caretX >= area.left - 1 && caretX <= area.right)
+        FillColour(dc, RECT{caretX, y, caretX + 1, y + lineHeight}, UiTextColour);
+}
+
+void Paint(HWND window, const EditState& s) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    HGDIOBJ oldFont = s.Font ? SelectObject(dc, s.Font) : nullptr;
+    LRESULT brush = SendMessageW(GetParent(window), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(window));
+    if (brush) FillRect(dc, &client, reinterpret_cast<HBRUSH>(brush));
+    else FillColour(dc, client, UiWindowColour);
+    if (Style(window) & WS_BORDER) {
+        COLORREF frame = s.Focused ? UiAccentColour : UiBorderColour;
+        FillColour(dc, RECT{client.left, client.top, client.right, client.top + 1}, frame);
+        FillColour(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, frame);
+        FillColour(dc, RECT{client.left, client.top, client.left + 1, client.bottom}, frame);
+        FillColour(dc, RECT{client.right - 1, client.top, client.right, client.bottom}, frame);
+    }
+    RECT area = TextArea(window);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    int lineHeight = std::max<int>(1, tm.tmHeight);
+    const EditModel& model = s.Model;
+    if (!model.Multiline) {
+        int y = area.top + (area.bottom - area.top - lineHeight) / 2;
+        PaintLine(window, s, dc, area, 0, model.Text.size(), y, lineHeight);
+    } else {
+        size_t pos = 0;
+        for (size_t line = 0; pos <= model.Text.size(); ++line) {
+            size_t end = EditLineEnd(model, pos);
+            if (line >= s.TopLine) {
+                int y = area.top + int(line - s.TopLine) * lineHeight;
+                if (y >= area.bottom) break;
+                PaintLine(window, s, dc, area, pos, end, y, lineHeight);
+            }
+            size_t next = model.Text.find(u'\n', end);
+            if (next == std::u16string::npos) break;
+            pos = next + 1;
+        }
+    }
+    if (oldFont) SelectObject(dc, oldFont);
+    EndPaint(window, &ps);
+}
+
+// The text position nearest a point.
+size_t PositionAt(HWND window, const EditState& s, POINT p) {
+    const EditModel& model = s.Model;
+    Measure m = BeginMeasure(window, s);
+    RECT area = TextArea(window);
+    size_t start = 0;
+    if (model.Multiline) {
+        int line = std::max(0, int((p.y - area.top) / m.LineHeight)) + int(s.TopLine);
+        for (int i = 0; i < line; ++i) {
+            size_t next = model.Text.find(u'\n', start);
+            if (next == std::u16string::npos) break;
+            start = next + 1;
+        }
+    }
+    size_t end = model.Multiline ? EditLineEnd(model, start) : model.Text.size();
+    std::vector<int> offsets = Offsets(m.Dc, model.Text, start, end);
+    EndMeasure(window, m);
+    int x = p.x - LineOrigin(window, area, offsets.back(), model.Multiline ? 0 : s.ScrollX);
+    size_t best = 0;
+    while (best + 1 < offsets.size() && x > (offsets[best] + offsets[best + 1]) / 2)
+        ++best;
+    return start + best;
+}
+
+void CopySelection(HWND window, const EditModel& model) {
+    size_t start = EditSelStart(model), end = EditSelEnd(model);
+    if (start == end || (Style(window) & ES_PASSWORD) || !OpenClipboard(window)) return;
+    EmptyClipboard();
+    HLOCAL block = LocalAlloc(LMEM_MOVEABLE, (end - start + 1) * sizeof(WCHAR));
+    if (auto* chars = block ? static_cast<WCHAR*>(LocalLock(block)) : nullptr) {
+        std::copy(model.Text.begin() + start, model.Text.begin() + end, chars);
+        chars[end - start] = 0;
+        LocalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) LocalFree(block);
+    }
+    CloseClipboard();
+}
+
+std::u16string ClipboardText(HWND window) {
+    std::u16string text;
+    if (!OpenClipboard(window)) return text;
+    HANDLE block = GetClipboardData(CF_UNICODETEXT);
+    if (const auto* chars = block ? static_cast<const WCHAR*>(LocalLock(block)) : nullptr) {
+        size_t limit = LocalSize(block) / sizeof(WCHAR);
+        for (size_t i = 0; i < limit && chars[i]; ++i)
+            text.push_back(chars[i]);
+        LocalUnlock(block);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Inserts typed or pasted text; a full field says so with EN_MAXTEXT.
+void Insert(HWND window, EditState& s, const std::u16string& text) {
+    if (s.Model.ReadOnly) return;
+    bool fitted = EditReplaceSel(&s.Model, text, true);
+    Changed(window, s, true);
+    if (!fitted) Notify(window, EN_MAXTEXT);
+}
+
+void OnChar(HWND window, EditState& s, WPARAM unit) {
+    switch (unit) {
+    case 1: EditSetSel(&s.Model, 0, -1); Moved(window, s); return;   // Ctrl+A
+    case 3: CopySelection(window, s.Model); return;                   // Ctrl+C
+    case 22: Insert(window, s, ClipboardText(window)); return;        // Ctrl+V
+    case 24: SendMessageW(window, WM_CUT, 0, 0); return;              // Ctrl+X
+    case 26: SendMessageW(window, EM_UNDO, 0, 0); return;             // Ctrl+Z
+    case 8:
+        if (!s.Model.ReadOnly && EditDelete(&s.Model, true)) Changed(window, s, true);
+        return;
+    case u'\r':
+        if (s.Model.Multiline && (Style(window) & ES_WANTRETURN)) Insert(window, s, u"\r\n");
+        return;
+    default: break;
+    }
+    if (unit < 0x20 || unit == 0x7F) return;
+    Insert(window, s, std::u16string(1, char16_t(unit)));
+}
+
+void OnKeyDown(HWND window, EditState& s, WPARAM key) {
+    EditModel& m = s.Model;
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    size_t to = m.Caret;
+    switch (key) {
+    case VK_LEFT: to = (!shift && m.Anchor != m.Caret) ? EditSelStart(m) : EditPrevious(m, m.Caret); break;
+    case VK_RIGHT: to = (!shift && m.Anchor != m.Caret) ? EditSelEnd(m) : EditNext(m, m.Caret); break;
+    case VK_HOME: to = m.Multiline ? EditLineStart(m, m.Caret) : 0; break;
+    case VK_END: to = m.Multiline ? EditLineEnd(m, m.Caret) : m.Text.size(); break;
+    case VK_UP:
+    case VK_DOWN: {
+        if (!m.Multiline) return;
+        size_t start = EditLineStart(m, m.Caret), column = m.Caret - start;
+        if (key == VK_UP && start == 0) return;
+        size_t other = key == VK_UP ? EditLineStart(m, start - 1) : EditLineEnd(m, m.Caret) + 1;
+        if (other > m.Text.size()) return;
+        if (key == VK_DOWN && other > 0 && m.Text[other - 1] == u'\r') ++other;
+        to = std::min(other + column, EditLineEnd(m, other));
+        break;
+    }
+    case VK_DELETE:
+        if (!m.ReadOnly && EditDelete(&m, false)) Changed(window, s, true);
+        return;
+    default: return;
+    }
+    EditMoveCaret(&m, to, shift);
+    Moved(window, s);
+}
+
+LRESULT OnGetSel(const EditModel& m, WPARAM startOut, LPARAM endOut) {
+    auto start = DWORD(EditSelStart(m)), end = DWORD(EditSelEnd(m));
+    if (startOut) *reinterpret_cast<DWORD*>(startOut) = start;
+    if (endOut) *reinterpret_cast<DWORD*>(endOut) = end;
+    return LRESULT(MAKELONG(WORD(std::min<DWORD>(start, 0xFFFF)), WORD(std::min<DWORD>(end, 0xFFFF))));
+}
+
+void OnFocus(HWND window, EditState& s, bool focused) {
+    s.Focused = focused;
+    InvalidateRect(window, nullptr, FALSE);
+    Notify(window, focused ? EN_SETFOCUS : EN_KILLFOCUS);
+}
+
+void OnPointer(HWND window, EditState& s, UINT message, POINT p) {
+    if (message == WM_LBUTTONDOWN) {
+        if (GetFocus() != window) SetFocus(window);
+        EditMoveCaret(&s.Model, PositionAt(window, s, p), GetKeyState(VK_SHIFT) < 0);
+        s.Selecting = true;
+        SetCapture(window);
+    } else if (message == WM_MOUSEMOVE && s.Selecting) {
+        EditMoveCaret(&s.Model, PositionAt(window, s, p), true);
+    } else if (message == WM_LBUTTONUP && s.Selecting) {
+        s.Selecting = false;
+        ReleaseCapture();
+    } else {
+        return;
+    }
+    Moved(window, s);
+}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTW* create) {
+    auto* s = new (std::nothrow) EditState{};
+    if (!ControlAttach(window, s)) return FALSE;
+    s->Model.Multiline = (create->style & ES_MULTILINE) != 0;
+    s->Model.ReadOnly = (create->style & ES_READONLY) != 0;
+    if (create->lpszName) EditSetText(&s->Model, create->lpszName);
+    return DefWindowProcW(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(create));
+}
+
+LRESULT EditMessage(HWND window, EditState& s, UINT message, WPARAM wParam, LPARAM lParam) {
+    EditModel& m = s.Model;
+    switch (message) {
+    case EM_GETSEL: return OnGetSel(m, wParam, lParam);
+    case EM_SETSEL: EditSetSel(&m, int64_t(int32_t(wParam)), int64_t(int32_t(lParam))); Moved(window, s); return 0;
+    case EM_REPLACESEL: {
+        const auto* text = reinterpret_cast<const WCHAR*>(lParam);
+        EditReplaceSel(&m, text ? std::u16string(text) : std::u16string(), wParam != 0);
+        Changed(window, s, true);
+        return 0;
+    }
+    case EM_LIMITTEXT: m.Limit = wParam ? size_t(wParam) : 0x7FFFFFFE; return 0;
+    case EM_GETLIMITTEXT: return LRESULT(EditLimit(m));
+    case EM_CANUNDO: return m.CanUndo;
+    case EM_UNDO:
+    case WM_UNDO: {
+        bool undone = EditUndo(&m);
+        if (undone) Changed(window, s, true);
+        return undone;
+    }
+    case EM_EMPTYUNDOBUFFER: m.CanUndo = false; return 0;
+    case EM_GETMODIFY: return m.Modified;
+    case EM_SETMODIFY: m.Modified = wParam != 0; return 0;
+    case EM_GETLINECOUNT: return LRESULT(EditLineCount(m));
+    case EM_SETREADONLY: m.ReadOnly = wParam != 0; return TRUE;
+    case EM_SCROLLCARET: Moved(window, s); return TRUE;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) return OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    EditState* s = State(window);
+    if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_NCDESTROY: delete static_cast<EditState*>(ControlDetach(window)); return 0;
+    case WM_PAINT: Paint(window, *s); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE: Moved(window, *s); return 0;
+    case WM_SETFOCUS: OnFocus(window, *s, true); return 0;
+    case WM_KILLFOCUS: OnFocus(window, *s, false); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP: OnPointer(window, *s, message, p); return 0;
+    case WM_KEYDOWN: OnKeyDown(window, *s, wParam); return 0;
+    case WM_CHAR: OnChar(window, *s, wParam); return 0;
+    case WM_SETTEXT:
+        EditSetText(&s->Model, lParam ? reinterpret_cast<const WCHAR*>(lParam) : u"");
+        Changed(window, *s, true);
+        return TRUE;
+    case WM_SETFONT:
+        s->Font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) Moved(window, *s);
+        return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->Font);
+    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_COPY: CopySelection(window, s->Model); return 0;
+    case WM_CUT:
+        CopySelection(window, s->Model);
+        if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) && EditDelete(&s->Model, true))
+            Changed(window, *s, true);
+        return 0;
+    case WM_PASTE: Insert(window, *s, ClipboardText(window)); return 0;
+    case WM_CLEAR:
+        if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) && EditDelete(&s->Model, true))
+            Changed(window, *s, true);
+        return 0;
+    default: return EditMessage(window, *s, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+void RegisterEditClass() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = EditProc;
+    wc.lpszClassName = WC_EDITW;
+    RegisterClassW(&wc);
+}
