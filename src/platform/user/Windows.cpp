@@ -4,6 +4,7 @@
 // call into its procedure is still on the stack (so a procedure may destroy its own window).
 #include "platform/user/Window.h"
 
+#include "platform/Win32Controls.h"
 #include "platform/Win32Text.h"
 #include "platform/backend/Backend.h"
 #include "platform/base/HandleTable.h"
@@ -176,6 +177,7 @@ LRESULT WindowCall(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    PlatformRegisterControlClasses(); // the standard controls exist before the first window
     ClassRecord* c = ClassFind(className);
     if (c == nullptr) return nullptr;
     if ((style & WS_CHILD) && WindowFind(parent) == nullptr) return nullptr;
