@@ -251,11 +251,14 @@ std::u16string ClipboardText(HWND window) {
     return text;
 }
 
-// Inserts typed or pasted text; a full field says so with EN_MAXTEXT.
-void Insert(HWND window, EditState& s, const std::u16string& text) {
-    if (s.Model.ReadOnly) return;
-    bool fitted = EditReplaceSel(&s.Model, text, true);
-    Changed(window, s, true);
+// Inserts typed, pasted or EM_REPLACESEL text; a full field says so with EN_MAXTEXT, and a
+// refused insertion changes nothing, so it sends no EN_CHANGE. EM_REPLACESEL changes a read-only
+// edit too, as in Win32, so the callers that type or paste check ReadOnly.
+void Insert(HWND window, EditState& s, const std::u16string& text, bool canUndo = true) {
+    size_t before = s.Model.Text.size(), start = EditSelStart(s.Model), end = EditSelEnd(s.Model);
+    bool fitted = EditReplaceSel(&s.Model, text, canUndo);
+    size_t inserted = s.Model.Text.size() + (end - start) - before;
+    if (inserted > 0 || start != end) Changed(window, s, true);
     if (!fitted) Notify(window, EN_MAXTEXT);
 }
 
@@ -263,18 +266,18 @@ void OnChar(HWND window, EditState& s, WPARAM unit) {
     switch (unit) {
     case 1: EditSetSel(&s.Model, 0, -1); Moved(window, s); return;   // Ctrl+A
     case 3: CopySelection(window, s.Model); return;                   // Ctrl+C
-    case 22: Insert(window, s, ClipboardText(window)); return;        // Ctrl+V
+    case 22: if (!s.Model.ReadOnly) Insert(window, s, ClipboardText(window)); return; // Ctrl+V
     case 24: SendMessageW(window, WM_CUT, 0, 0); return;              // Ctrl+X
     case 26: SendMessageW(window, EM_UNDO, 0, 0); return;             // Ctrl+Z
     case 8:
         if (!s.Model.ReadOnly && EditDelete(&s.Model, true)) Changed(window, s, true);
         return;
     case u'\r':
-        if (s.Model.Multiline && (Style(window) & ES_WANTRETURN)) Insert(window, s, u"\r\n");
+        if (s.Model.Multiline && !s.Model.ReadOnly && (Style(window) & ES_WANTRETURN)) Insert(window, s, u"\r\n");
         return;
     default: break;
     }
-    if (unit < 0x20 || unit == 0x7F) return;
+    if (unit < 0x20 || unit == 0x7F || s.Model.ReadOnly) return;
     Insert(window, s, std::u16string(1, char16_t(unit)));
 }
 
@@ -353,8 +356,7 @@ LRESULT EditMessage(HWND window, EditState& s, UINT message, WPARAM wParam, LPAR
     case EM_SETSEL: EditSetSel(&m, int64_t(int32_t(wParam)), int64_t(int32_t(lParam))); Moved(window, s); return 0;
     case EM_REPLACESEL: {
         const auto* text = reinterpret_cast<const WCHAR*>(lParam);
-        EditReplaceSel(&m, text ? std::u16string(text) : std::u16string(), wParam != 0);
-        Changed(window, s, true);
+        Insert(window, s, text ? std::u16string(text) : std::u16string(), wParam != 0);
         return 0;
     }
     case EM_LIMITTEXT: m.Limit = wParam ? size_t(wParam) : 0x7FFFFFFE; return 0;
@@ -409,7 +411,9 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) && EditDelete(&s->Model, true))
             Changed(window, *s, true);
         return 0;
-    case WM_PASTE: Insert(window, *s, ClipboardText(window)); return 0;
+    case WM_PASTE:
+        if (!s->Model.ReadOnly) Insert(window, *s, ClipboardText(window));
+        return 0;
     case WM_CLEAR:
         if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) && EditDelete(&s->Model, true))
             Changed(window, *s, true);
