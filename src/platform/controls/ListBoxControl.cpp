@@ -212,7 +212,9 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* create) {
 
 void CreateBar(HWND window, ListBoxState& s) {
     if (!(Style(window) & WS_VSCROLL)) return;
-    s.Bar = CreateWindowExW(0, WC_SCROLLBARW, u"", WS_CHILD | SBS_VERT, 0, 0, 0, 0, window, nullptr, nullptr, nullptr);
+    // The window-bar id lets GetScrollInfo(list, SB_VERT) find it.
+    s.Bar = CreateWindowExW(0, WC_SCROLLBARW, u"", WS_CHILD | SBS_VERT, 0, 0, 0, 0, window,
+                            reinterpret_cast<HMENU>(UINT_PTR(WindowBarId)), nullptr, nullptr);
     UpdateBar(window, s);
 }
 
