@@ -224,6 +224,11 @@ LRESULT OnSetCheck(HWND window, ButtonState& s, WPARAM check) {
     if (!IsCheck(kind) && !IsRadio(kind)) return 0;
     WPARAM limit = (kind == BS_3STATE || kind == BS_AUTO3STATE) ? BST_INDETERMINATE : BST_CHECKED;
     WPARAM value = check > limit ? limit : check;
+    // As in Win32, the checked radio button is the group's tab stop: Tab enters a group at its choice.
+    if (IsRadio(kind)) {
+        LONG style = GetWindowLongW(window, GWL_STYLE);
+        SetWindowLongW(window, GWL_STYLE, value ? style | LONG(WS_TABSTOP) : style & ~LONG(WS_TABSTOP));
+    }
     if (value != s.Check) {
         s.Check = value;
         Repaint(window);
