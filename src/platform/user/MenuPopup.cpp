@@ -242,7 +242,10 @@ void OnPointer(PopupRun& run, const MSG& msg) {
 bool TakeMessage(PopupRun& run, const MSG& msg) {
     switch (msg.message) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: OnKey(run, msg.wParam); return true;
+    case WM_SYSKEYDOWN:
+        TranslateMessage(&msg); // typed letters and Alt+letter become the WM_CHAR / WM_SYSCHAR of mnemonics
+        OnKey(run, msg.wParam);
+        return true;
     case WM_CHAR:
     case WM_SYSCHAR: {
         int index = MnemonicItem(run, WCHAR(msg.wParam));
