@@ -126,7 +126,6 @@ DWORD CheckMenuItem(HMENU menu, UINT item, UINT flags) {
     if (entry == nullptr) return DWORD(-1);
     DWORD previous = entry->State & MF_CHECKED;
     entry->State = (entry->State & ~MF_CHECKED) | (flags & MF_CHECKED);
-    entry->Radio = entry->Radio && (flags & MF_CHECKED);
     return previous;
 }
 
@@ -140,7 +139,7 @@ BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flag
         if (item.Popup || item.Separator || key < first || key > last) continue;
         bool on = &item == target;
         item.State = on ? (item.State | MF_CHECKED) : (item.State & ~MF_CHECKED);
-        item.Radio = on;
+        if (on) item.Radio = true; // Win32 leaves the radio type on the items it unchecks
     }
     return TRUE;
 }
