@@ -21,6 +21,8 @@ struct PopupRun {
     HFONT Font;
     int Hot;
     bool PressedInside;
+    bool Moved;    // the pointer moved after the popup opened
+    POINT Opened;  // where the pointer was then (screen)
     bool Done;
     MenuRunResult Result;
 };
@@ -232,8 +234,11 @@ void OnPointer(PopupRun& run, const MSG& msg) {
         run.PressedInside = true;
         SetHot(run, index);
     } else if (msg.message == WM_MOUSEMOVE) {
+        if (msg.pt.x != run.Opened.x || msg.pt.y != run.Opened.y) run.Moved = true;
         if (index >= 0 || run.PressedInside) SetHot(run, index);
-    } else if (msg.message == WM_LBUTTONUP && index >= 0) {
+    } else if (msg.message == WM_LBUTTONUP && index >= 0 && (run.PressedInside || run.Moved)) {
+        // The release of the tap that opened the popup chooses nothing, even where a popup too tall
+        // for the window covers the button; a press inside, or a drag onto an item, does.
         Choose(run, index);
     }
 }
@@ -304,7 +309,9 @@ HFONT MenuFont() {
 
 MenuRunResult MenuRunPopup(HMENU menu, UINT flags, int x, int y, HWND owner, int hot) {
     MenuRunResult result{};
-    PopupRun run{MenuFind(menu), nullptr, MenuFont(), -1, false, false, result};
+    DWORD opened = GetMessagePos();
+    PopupRun run{MenuFind(menu), nullptr, MenuFont(), -1, false, false,
+                 POINT{int16_t(LOWORD(opened)), int16_t(HIWORD(opened))}, false, result};
     if (run.Record == nullptr || run.Record->Items.empty()) return result;
     run.Window = CreatePopupWindow(run, owner, x, y, flags);
     if (run.Window == nullptr) return result;
