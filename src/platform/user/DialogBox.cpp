@@ -138,6 +138,12 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     DialogRecord* r = DialogFind(dialog);
+    // A modal dialog is shown whether or not its template says WS_VISIBLE, as in Win32: a hidden
+    // one would leave the user facing a disabled owner.
+    if (!r->Ended && !IsWindowVisible(dialog)) {
+        ShowWindow(dialog, SW_SHOWNORMAL);
+        UpdateWindow(dialog);
+    }
     MSG msg;
     while (IsWindow(dialog) && !r->Ended) {
         if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
