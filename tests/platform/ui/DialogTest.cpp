@@ -122,9 +122,11 @@ TEST_F(Dialog, InitFocusFontAndOwner) {
             if (reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)) != font) fontEverywhere = false;
         return TRUE;
     };
+    bool visible = false;
     UiQueueStep([&] {
         run.FocusIds.push_back(GetDlgCtrlID(GetFocus()));
         ownerDisabledWhileRunning = !IsWindowEnabled(Parent);
+        visible = IsWindowVisible(run.Dialog);
     });
     UiQueuePress(VK_RETURN);
     EXPECT_EQ(RunDialog(run, StandardTemplate(), Parent, 0x1234), 1000 + IDOK);
@@ -135,6 +137,7 @@ TEST_F(Dialog, InitFocusFontAndOwner) {
     EXPECT_TRUE(ownerDisabledWhileRunning);
     EXPECT_TRUE(IsWindowEnabled(Parent));
     EXPECT_FALSE(IsWindow(run.Dialog));
+    EXPECT_TRUE(visible);
 
     // FALSE from WM_INITDIALOG: the procedure placed the focus itself.
     DialogRun second;
@@ -142,9 +145,16 @@ TEST_F(Dialog, InitFocusFontAndOwner) {
         SetFocus(GetDlgItem(second.Dialog, NameEdit));
         return FALSE;
     };
-    UiQueueStep([&] { second.FocusIds.push_back(GetDlgCtrlID(GetFocus())); });
+    visible = false;
+    UiQueueStep([&] {
+        second.FocusIds.push_back(GetDlgCtrlID(GetFocus()));
+        visible = IsWindowVisible(second.Dialog);
+    });
     UiQueuePress(VK_ESCAPE);
-    EXPECT_EQ(RunDialog(second, StandardTemplate(), Parent), 2000);
+    TemplateBuilder hidden = StandardTemplate();
+    hidden.Words[1] &= ~WORD(WS_VISIBLE >> 16); // a modal dialog shows even without WS_VISIBLE
+    EXPECT_EQ(RunDialog(second, hidden, Parent), 2000);
+    EXPECT_TRUE(visible);
     EXPECT_EQ(second.FocusIds, std::vector<int>{NameEdit});
 }
 
@@ -261,4 +271,43 @@ TEST_F(Dialog, DialogUnitsAgreeWithTheBaseUnits) {
     EXPECT_GT(HIWORD(units), LOWORD(units));
     RECT system{0, 0, 4, 8};
     EXPECT_FALSE(MapDialogRect(nullptr, &system));
+}
+
+namespace {
+
+// Describes the dialog at WM_INITDIALOG and ends it there.
+struct ReaderDialogSeen {
+    int Controls = 0;
+    bool FontEverywhere = true;
+    RECT Client{};
+};
+ReaderDialogSeen ReaderSeen;
+
+INT_PTR CALLBACK DescribeAndEnd(HWND dialog, UINT message, WPARAM, LPARAM param) {
+    if (message != WM_INITDIALOG) return FALSE;
+    ReaderSeen = ReaderDialogSeen{};
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        ++ReaderSeen.Controls;
+        if (reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)) != font)
+            ReaderSeen.FontEverywhere = false;
+    }
+    GetClientRect(dialog, &ReaderSeen.Client);
+    EndDialog(dialog, param);
+    return TRUE;
+}
+
+} // namespace
+
+// The reader's four templates, as the resource compiler wrote them, build with every control.
+TEST_F(Dialog, ReaderTemplatesFromTheResources) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::pair<int, int> dialogs[] = {{103, 4}, {105, 5}, {115, 3}, {118, 0}};
+    for (auto [id, controls] : dialogs) {
+        EXPECT_EQ(DialogBoxParamW(instance, MAKEINTRESOURCEW(id), Parent, DescribeAndEnd, id), id) << id;
+        EXPECT_EQ(ReaderSeen.Controls, controls) << id;
+        EXPECT_TRUE(ReaderSeen.FontEverywhere) << id;
+        EXPECT_GT(ReaderSeen.Client.right, 100) << id;
+    }
+    EXPECT_TRUE(IsWindowEnabled(Parent));
 }
