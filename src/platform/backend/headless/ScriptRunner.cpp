@@ -248,6 +248,11 @@ bool EndEvent(BackendEvent* event) {
 void ScriptStart(ScriptProgram program) {
     Run() = Runner{};
     Run().Program = std::move(program);
+    // Leading `size` commands set the screen the program starts on: they run now, before its first
+    // window exists, so that a window made to fit the screen fits that size.
+    Runner& r = Run();
+    while (r.Next < r.Program.Commands.size() && r.Program.Commands[r.Next].Name == "size")
+        RunOther(r.Program.Commands[r.Next++]);
 }
 
 bool ScriptNextEvent(BackendEvent* event, int timeoutMs) {
