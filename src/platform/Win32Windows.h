@@ -429,7 +429,7 @@ typedef int (*PlatformWinMain)(HINSTANCE instance, LPWSTR commandLine, int showC
 int PlatformRunProgram(int argc, char** argv, PlatformWinMain winMain);
 
 // Not Win32: the window a script's `command ID` goes to: the first top-level window created,
-// unless the program names another here.
+// unless the program names another here (null: the next top-level window created).
 void PlatformSetMainWindow(HWND window);
 HWND PlatformMainWindow();
 

@@ -189,6 +189,8 @@ HWND PlatformTaskBarWindow() {
     wc.lpszClassName = TaskBarClassName;
     RegisterClassW(&wc);
     taskBar = CreateWindowExW(0, TaskBarClassName, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    // The stand-in is the shell's, not the program's: the program's first window is its main one.
+    if (PlatformMainWindow() == taskBar) PlatformSetMainWindow(nullptr);
     return taskBar;
 }
 

@@ -412,7 +412,7 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam) {
 }
 
 void PlatformSetMainWindow(HWND window) {
-    if (IsWindow(window)) Table().Main = window;
+    if (IsWindow(window) || window == nullptr) Table().Main = window;
 }
 
 HWND PlatformMainWindow() {
