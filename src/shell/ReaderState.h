@@ -102,3 +102,5 @@ extern int32_t LastClientHeight;
 void ResetReaderState();
 // The acting pane: ActivePane when set, otherwise TopPane.
 TextPane* ActingPane();
+// Registers the records' writers for the script driver's `state` command (ReaderStateJson.cpp).
+void RegisterReaderStateWriters();

@@ -100,6 +100,7 @@ HWND CreateMainWindow(int show) {
 
 int ReaderMain(HINSTANCE instance, LPWSTR commandLine, int show) {
     ResetReaderState();
+    RegisterReaderStateWriters();
     ReaderState.Instance = instance;
     ReadDeviceFlags();
     if (FullScreen) TaskBarWindow = FindWindowW(TaskBarClassName, u"");
