@@ -15,8 +15,9 @@ namespace {
 constexpr UINT_PTR TipTimer = 1;
 constexpr UINT TipDelayMs = 500;
 constexpr UINT TipCheckMs = 100;
-constexpr int MenuButtonPadding = 12; // each side of a menu button's text
-constexpr int ToolButtonPadding = 8;  // around a tool image
+// The handheld's proportions: two menu buttons and six 24-pixel tool buttons fit a 240-pixel bar.
+constexpr int MenuButtonPadding = 8; // each side of a menu button's text
+constexpr int ToolButtonPadding = 4; // each side of a tool image
 
 ShellBarRecord* Record(HWND bar) {
     return reinterpret_cast<ShellBarRecord*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
@@ -392,7 +393,7 @@ void ShellBarLayout(HWND bar) {
     int x = 0;
     for (ShellBarButton& b : r->Buttons) {
         int width = b.MenuButton ? TextWidth(dc, b.Text) + 2 * MenuButtonPadding
-                                 : std::max(r->Height, r->ImageWidth + 2 * ToolButtonPadding);
+                                 : r->ImageWidth + 2 * ToolButtonPadding;
         b.Rect = RECT{x, 0, x + width, r->Height};
         x += width;
     }
