@@ -31,11 +31,13 @@ constexpr int UiCheckBoxSize = 13;
 constexpr int UiFocusWidth = 1;
 
 // Menus and bars.
-constexpr int UiMenuItemPadding = 10;   // added to the font's height: rows a finger can hit
-constexpr int UiMenuSeparatorHeight = 9;
+// The handheld's proportions: a popup of thirteen items, five separators and shortcut texts fits
+// the 240 x 288 above a 240 x 320 screen's menu bar; rows of 19 pixels are ones a stylus hits.
+constexpr int UiMenuItemPadding = 4;    // added to the font's height
+constexpr int UiMenuSeparatorHeight = 5;
 constexpr int UiMenuCheckColumn = 24;   // the column for check and radio marks
-constexpr int UiMenuTextGap = 24;       // between an item's text and its shortcut text
+constexpr int UiMenuTextGap = 16;       // between an item's text and its shortcut text
 constexpr int UiMenuSideMargin = 10;
-constexpr int UiMenuFontHeight = -15;   // em height of the menu, bar and tooltip font
+constexpr int UiMenuFontHeight = -12;   // em height of the menu, bar and tooltip font
 constexpr COLORREF UiMenuHotColour = UiAccentColour;
 constexpr COLORREF UiMenuHotTextColour = UiAccentTextColour;
