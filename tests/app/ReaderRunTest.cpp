@@ -1,0 +1,173 @@
+// ReaderRunTest.cpp: the reader end to end, as a user drives it: the program runs headless as a
+// child process with a script and its own settings file, and the checks read the records the
+// script's `state` commands print and the settings file it leaves. A child process rather than
+// ReaderMain in this process because the reader's records, classes and windows live for the
+// process; each test is one start of the program with several checks along one script.
+#include "AppTestSupport.h"
+
+#include "resources/ResourceIds.h"
+#include "shell/ReaderState.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr const char* CommandBarMode = "KESTROVA_PLATFORM_VERSION=4.20";
+constexpr const char* RegistryHead = "Windows Registry Editor Version 5.00\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Tellgrove\\Kestrova]\r\n";
+
+// A settings file with a face already chosen, so that no Choose Font dialog opens, and more values.
+std::string Settings(const std::string& values = "") {
+    std::string folder = TempFolder();
+    WriteWholeFile(folder + "/settings.reg",
+                   std::string(RegistryHead) + "\"FontName\"=\"DejaVu Sans\"\r\n" + values + "\r\n");
+    return folder + "/settings.reg";
+}
+
+std::string Cmd(int id) {
+    return "command " + std::to_string(id) + "; wait\n";
+}
+
+// The window of "Windows" that a PaneState handle index names.
+const Json& Window(const Json& state, const char* field) {
+    return state["Windows"][size_t(state["PaneState"][field].Int())];
+}
+
+void ExpectRect(const Json& rect, long left, long top, long right, long bottom) {
+    EXPECT_EQ(rect[0].Int(), left);
+    EXPECT_EQ(rect[1].Int(), top);
+    EXPECT_EQ(rect[2].Int(), right);
+    EXPECT_EQ(rect[3].Int(), bottom);
+}
+
+// The client origin on the screen: the main window's rectangle.
+long MainTop(const Json& state) {
+    return state["Windows"][size_t(state["ReaderState"]["MainWindow"].Int())]["Rect"][1].Int();
+}
+
+} // namespace
+
+// The command-bar layout at 240 x 268 with the split at one half, then the other splits: 3/4,
+// None and back to 1/2, which brings the bottom pane back where it was without reloading it.
+TEST(ReaderRun, CommandBarLayoutAndSplits) {
+    std::string reg = Settings();
+    AppRun run =
+        RunReader(reg,
+                  "size 240 268; wait\nstate\nkey Down; key Down; wait\n" + Cmd(IDM_SPLIT_THREE_QUARTERS) +
+                      "state\n" + Cmd(IDM_SPLIT_NONE) + "state\n" + Cmd(IDM_SPLIT_HALF) + "state\nquit\n",
+                  CommandBarMode);
+    ASSERT_EQ(run.States.size(), 4u);
+    const Json& s = run.States[0];
+    EXPECT_EQ(s["LastClientWidth"].Int(), 240);
+    EXPECT_EQ(s["LastClientHeight"].Int(), 268);
+    EXPECT_EQ(s["ReaderState"]["MenuBarHeight"].Int(), 26);
+    const Json& top = s["TopPane"];
+    EXPECT_EQ(top["Top"].Int(), 26);
+    EXPECT_EQ(top["Width"].Int(), 227);
+    EXPECT_EQ(top["Height"].Int(), 119);
+    const Json& bottom = s["BottomPane"];
+    EXPECT_EQ(bottom["Top"].Int(), 148);
+    EXPECT_EQ(bottom["Width"].Int(), 227);
+    EXPECT_EQ(bottom["Height"].Int(), 120);
+    ExpectRect(s["PaneState"]["BottomRect"], 0, 148, 227, 268);
+    long y0 = MainTop(s);
+    // The scroll bars' names are crossed: "Bottom" scrolls the top pane.
+    EXPECT_EQ(Window(s, "TopPaneScrollBar")["Text"].Text, "Bottom");
+    ExpectRect(Window(s, "TopPaneScrollBar")["Rect"], 227, y0 + 24, 240, y0 + 24 + 121);
+    ExpectRect(Window(s, "BottomPaneScrollBar")["Rect"], 227, y0 + 146, 240, y0 + 146 + 122);
+
+    // 3/4 of h = 242: bottom 181, top 61.
+    const Json& q = run.States[1];
+    EXPECT_EQ(q["PaneState"]["BottomSection"].Int(), SplitThreeQuarters);
+    EXPECT_EQ(q["TopPane"]["Height"].Int(), 61 - 2);
+    EXPECT_EQ(q["BottomPane"]["Height"].Int(), 181 - 1);
+
+    // None: the top pane takes the whole height; the bottom pane keeps its last size.
+    const Json& none = run.States[2];
+    EXPECT_EQ(none["TopPane"]["Height"].Int(), 242 - 2);
+    EXPECT_EQ(none["BottomPane"]["Height"].Int(), q["BottomPane"]["Height"].Int());
+    EXPECT_EQ(none["TopPane"]["TopLine"].Int(), 2); // the keys scrolled the top pane
+
+    const Json& back = run.States[3];
+    EXPECT_EQ(back["BottomPane"]["Top"].Int(), 148);
+    EXPECT_EQ(back["BottomPane"]["Height"].Int(), 120);
+    EXPECT_EQ(back["TopPane"]["TopLine"].Int(), 2); // nothing reloaded
+    EXPECT_EQ(back["BottomPane"]["LineCount"].Int(), bottom["LineCount"].Int());
+    EXPECT_EQ(run.ExitCode, 0);
+}
+
+// Taps at the middle of the top pane and one pixel above it, between the panes, and Home on the
+// first line (in the same 240 x 268 layout).
+TEST(ReaderRun, TapsAndHome) {
+    std::string reg = Settings();
+    AppRun run = RunReader(reg, "size 240 268; wait\nstate\nkey Home; wait\nstate\n", CommandBarMode);
+    ASSERT_EQ(run.States.size(), 2u);
+    long y0 = MainTop(run.States[0]);
+    EXPECT_EQ(run.States[1]["TopPane"]["TopLine"].Int(), 0); // Home on line 0 stays there
+    long mid = y0 + 26 + 119 / 2;
+    std::string script = "size 240 268; wait\n"
+                         "tap 100 " +
+                         std::to_string(mid) +
+                         "; wait\nstate\n"
+                         "tap 100 " +
+                         std::to_string(mid - 1) +
+                         "; wait\nstate\n"
+                         "tap 100 " +
+                         std::to_string(y0 + 146) + "; tap 100 " + std::to_string(y0 + 147) +
+                         "; wait\nstate\nquit\n";
+    run = RunReader(reg, script, CommandBarMode);
+    ASSERT_EQ(run.States.size(), 3u);
+    long forward = run.States[0]["TopPane"]["TopLine"].Int();
+    EXPECT_GT(forward, 0);
+    EXPECT_EQ(run.States[1]["TopPane"]["TopLine"].Int(), 0);
+    // Between the panes: neither scrolls.
+    EXPECT_EQ(run.States[2]["TopPane"]["TopLine"].Int(), 0);
+    EXPECT_EQ(run.States[2]["BottomPane"]["TopLine"].Int(), 0);
+}
+
+// Next Article from the last article wraps to the first.
+TEST(ReaderRun, NextFromTheLastArticle) {
+    std::string reg = Settings("\"Lesson\"=dword:000000f9\r\n");
+    AppRun run = RunReader(reg, "wait\nstate\n" + Cmd(IDM_NEXT_ARTICLE) + "state\nquit\n");
+    ASSERT_EQ(run.States.size(), 2u);
+    EXPECT_EQ(run.States[0]["ReaderState"]["Lesson"].Int(), 249);
+    EXPECT_EQ(run.States[1]["ReaderState"]["Lesson"].Int(), 1);
+    EXPECT_EQ(run.States[1]["TopPane"]["TopLine"].Int(), 0);
+}
+
+// Stored values read back: "Lesson" as text, a search text longer than the field.
+TEST(ReaderRun, StoredValuesAsTheyAreRead) {
+    std::string forty = "hex:";
+    for (int i = 0; i < 40; ++i)
+        forty += std::string(i ? "," : "") + "61";
+    AppRun run =
+        RunReader(Settings("\"Lesson\"=\"17\"\r\n\"SearchString\"=" + forty + "\r\n"), "wait\nstate\nquit\n");
+    ASSERT_EQ(run.States.size(), 1u);
+    EXPECT_EQ(run.States[0]["ReaderState"]["Lesson"].Int(), 17);
+    EXPECT_EQ(run.States[0]["ReaderState"]["SearchString"].Text, std::string(SearchStringCapacity - 1, 'a'));
+    run = RunReader(Settings("\"Lesson\"=\"1a\"\r\n"), "wait\nstate\nquit\n");
+    ASSERT_EQ(run.States.size(), 1u);
+    EXPECT_EQ(run.States[0]["ReaderState"]["Lesson"].Int(), 59); // 1 x 10 + ('a' - '0')
+}
+
+// No settings at all: the first-run font dialog, the defaults, and the values written at exit.
+TEST(ReaderRun, FirstRunDefaultsWrittenAtExit) {
+    std::string reg = TempFolder() + "/settings.reg";
+    AppRun run = RunReader(reg, "wait\nstate\nkey Escape; wait\nstate\nquit\n");
+    ASSERT_EQ(run.States.size(), 2u);
+    bool fontDialog = false;
+    for (const Json& w : run.States[0]["Windows"].Items)
+        fontDialog = fontDialog || (w["Text"].Text == "Choose Font" && w["Visible"].Value);
+    EXPECT_TRUE(fontDialog);
+    const Json& s = run.States[1]["ReaderState"];
+    EXPECT_EQ(s["Lesson"].Int(), 1);
+    EXPECT_EQ(s["Flags"].Int(), long(DefaultFlags));
+    EXPECT_EQ(s["FontSpec"]["FontAsciiBase"].Int(), 0x5D0);
+    EXPECT_EQ(run.States[1]["PaneState"]["BottomSection"].Int(), SplitHalf);
+    std::string file = ReadWholeFile(reg);
+    for (const char* value :
+         {"\"Flags\"=dword:d1140040", "\"BottomSection\"=dword:0000000c", "\"Lesson\"=dword:00000001",
+          "\"FontAsciiBase\"=dword:000005d0", "\"LastPosition\"=dword:00000000",
+          "\"BottomSectionLastPosition\"=dword:00000000", "\"Program Path\"="})
+        EXPECT_NE(file.find(value), std::string::npos) << value << " in\n" << file;
+}
