@@ -90,6 +90,15 @@ void Paint(HWND window, const StaticState& s) {
     EndPaint(window, &ps);
 }
 
+// As Win32: a bitmap control takes its bitmap's size (templates give the keyboard picture 0 x 0);
+// with SS_CENTERIMAGE it keeps its own size and centres the picture.
+void FitToBitmap(HWND window, const StaticState& s) {
+    if (s.Bitmap == nullptr || (Style(window) & SS_CENTERIMAGE)) return;
+    BITMAP info{};
+    if (!GetObjectW(s.Bitmap, sizeof info, &info)) return;
+    SetWindowPos(window, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT SetImage(HWND window, StaticState& s, WPARAM type, LPARAM image) {
     if (type != IMAGE_BITMAP) return 0;
     HBITMAP previous = s.Bitmap;
@@ -99,6 +108,7 @@ LRESULT SetImage(HWND window, StaticState& s, WPARAM type, LPARAM image) {
     }
     s.Bitmap = reinterpret_cast<HBITMAP>(image);
     s.OwnsBitmap = false;
+    FitToBitmap(window, s);
     InvalidateRect(window, nullptr, FALSE);
     return reinterpret_cast<LRESULT>(previous);
 }
@@ -119,6 +129,7 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         delete state;
         return 0;
     }
+    case WM_CREATE: FitToBitmap(window, *s); return 0;
     case WM_PAINT: Paint(window, *s); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONUP:
