@@ -94,6 +94,11 @@ constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_HELP = 0x0053;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
+// The pointer's hit test, at every pointer event on the window under it: DefWindowProc gives
+// HTCLIENT; HTTRANSPARENT passes the event to the window below (a sibling or the parent).
+constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr LRESULT HTTRANSPARENT = -1;
+constexpr LRESULT HTCLIENT = 1;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;

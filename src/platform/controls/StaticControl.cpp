@@ -130,6 +130,7 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_CREATE: FitToBitmap(window, *s); return 0;
+    case WM_NCHITTEST: return (Style(window) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_PAINT: Paint(window, *s); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONUP:

@@ -38,6 +38,8 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
     case WM_NCCREATE:
         return TRUE;
+    case WM_NCHITTEST:
+        return HTCLIENT;
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;

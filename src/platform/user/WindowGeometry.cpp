@@ -161,8 +161,13 @@ HWND WindowChildAtPoint(HWND window, POINT client) {
         WindowRecord* c = WindowFind(child);
         if (c == nullptr || !(c->Style & WS_VISIBLE)) continue;
         const RECT& r = c->Rect;
-        if (client.x >= r.left && client.x < r.right && client.y >= r.top && client.y < r.bottom)
-            return WindowChildAtPoint(child, POINT{client.x - r.left, client.y - r.top});
+        if (client.x < r.left || client.x >= r.right || client.y < r.top || client.y >= r.bottom) continue;
+        HWND target = WindowChildAtPoint(child, POINT{client.x - r.left, client.y - r.top});
+        if (target != child) return target;
+        // A child that answers HTTRANSPARENT (a static without SS_NOTIFY) lets the pointer through.
+        POINT screen{client.x, client.y};
+        ClientToScreen(window, &screen);
+        if (SendMessageW(child, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) != HTTRANSPARENT) return child;
     }
     return window;
 }
