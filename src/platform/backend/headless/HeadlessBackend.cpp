@@ -3,8 +3,12 @@
 // waits, and the script runner as the source of events. Presenting is nothing: the framebuffers are
 // read when a script takes a screenshot.
 #include "platform/backend/headless/Headless.h"
+#include "platform/user/ClipboardScript.h"
+#include "platform/user/ScriptHooks.h"
 
 #include "platform/Win32Gdi.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -36,7 +40,18 @@ uint32_t Ticks() {
     return Headless().Now;
 }
 
+bool ClipboardCommand(const std::vector<std::string>& args, std::string* error) {
+    std::string output;
+    if (!ClipboardScriptCommand(args, &output, error)) return false;
+    std::fputs(output.c_str(), stdout);
+    std::fflush(stdout);
+    return true;
+}
+
 bool LoadScript(const char* name, const char* text, std::string* error) {
+    // The clipboard command prints what it reads, as `state` does; registered before the parse,
+    // which accepts only known commands.
+    PlatformRegisterScriptCommand("clipboard", ClipboardCommand);
     ScriptProgram program;
     if (!ScriptParse(name ? name : "", text ? text : "", &program, error)) return false;
     ScriptStart(std::move(program));
