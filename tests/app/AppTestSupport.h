@@ -113,7 +113,7 @@ private:
 };
 
 // One run of the reader: the script's standard output split into the `state` objects it printed
-// (each on its own line starting with '{') and the other lines.
+// (each on its own line starting with '{"') and the other lines.
 struct AppRun {
     int ExitCode = -1;
     std::vector<Json> States;
@@ -157,7 +157,7 @@ inline AppRun RunReader(const std::string& registry, const std::string& script, 
     std::istringstream lines(out);
     std::string line;
     while (std::getline(lines, line)) {
-        if (!line.empty() && line[0] == '{')
+        if (line.compare(0, 2, "{\"") == 0)
             run.States.push_back(JsonReader(line).Read());
         else
             run.Lines.push_back(line);

@@ -171,3 +171,89 @@ TEST(ReaderRun, FirstRunDefaultsWrittenAtExit) {
           "\"BottomSectionLastPosition\"=dword:00000000", "\"Program Path\"="})
         EXPECT_NE(file.find(value), std::string::npos) << value << " in\n" << file;
 }
+
+namespace {
+
+// A tap on key k (1 to 27) of the search dialog's keyboard picture, whose top left lies at (x, y)
+// on the screen: nine keys a row, numbered from the top right.
+std::string KeyTap(const Json& picture, int k) {
+    long x = picture["Rect"][0].Int(), y = picture["Rect"][1].Int();
+    int row = (k - 1) / KEYBOARD_KEYS_PER_ROW,
+        column = KEYBOARD_KEYS_PER_ROW - 1 - (k - 1) % KEYBOARD_KEYS_PER_ROW;
+    return "tap " + std::to_string(x + column * KEYBOARD_KEY_WIDTH + KEYBOARD_KEY_WIDTH / 2) + " " +
+           std::to_string(y + row * KEYBOARD_KEY_HEIGHT + KEYBOARD_KEY_HEIGHT / 2) + "\n";
+}
+
+const Json* FindWindow(const Json& state, const std::string& className, const std::string& text) {
+    for (const Json& w : state["Windows"].Items)
+        if (w["Class"].Text == className && (text.empty() || w["Text"].Text == text)) return &w;
+    return nullptr;
+}
+
+} // namespace
+
+// The search dialog: three tets are nowhere: "Not Found!" over the dialog, which stays open with
+// its text selected, so that three keys of the picture (he, vav, alef) replace it; OK finds and
+// highlights the word in the top pane; F3 finds the next one.
+TEST(ReaderRun, SearchByTheKeyboardPicture) {
+    std::string reg = Settings();
+    AppRun probe = RunReader(reg, "size 240 320; wait\n" + Cmd(IDM_SEARCH) + "state\nquit\n");
+    ASSERT_EQ(probe.States.size(), 1u);
+    const Json* picture = FindWindow(probe.States[0], "STATIC", std::string("\xEF\xBF\xBFw")); // ordinal 119
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ((*picture)["Rect"][2].Int() - (*picture)["Rect"][0].Int(), KEYBOARD_WIDTH);
+    std::string nowhere = KeyTap(*picture, 9) + KeyTap(*picture, 9) + KeyTap(*picture, 9);
+    std::string word = KeyTap(*picture, 5) + KeyTap(*picture, 6) + KeyTap(*picture, 1);
+    AppRun run = RunReader(reg, "size 240 320; wait\n" + Cmd(IDM_SEARCH) + nowhere +
+                                    "answer OK; key Return; wait\nstate\n" + word +
+                                    "wait\nstate\nkey Return; wait\nstate\nkey F3; wait\nstate\nquit\n");
+    ASSERT_EQ(run.States.size(), 4u);
+    const Json& none = run.States[0];
+    ASSERT_EQ(none["MessageBoxes"].Items.size(), 1u);
+    EXPECT_EQ(none["MessageBoxes"][0]["Text"].Text, "Not Found!");
+    EXPECT_EQ(none["ReaderState"]["SearchString"].Text, "iii");
+    EXPECT_NE(FindWindow(none, "#32770", "Kestrova"), nullptr); // still open
+    const Json* edit = FindWindow(run.States[1], "EDIT", "");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ((*edit)["Text"].Text, "\xD7\x90\xD7\x95\xD7\x94"); // alef vav he, in stored order
+    const Json& hit = run.States[2];
+    EXPECT_EQ(hit["ReaderState"]["SearchString"].Text, "afe");
+    EXPECT_EQ(hit["TopPane"]["HitEnd"].Int() - hit["TopPane"]["HitStart"].Int(), 3);
+    EXPECT_EQ(FindWindow(hit, "#32770", ""), nullptr); // closed on the hit
+    const Json& next = run.States[3];
+    bool moved = next["TopPane"]["HitStart"].Int() != hit["TopPane"]["HitStart"].Int() ||
+                 next["BottomPane"]["HitEnd"].Int() != 0 || next["ReaderState"]["Lesson"].Int() != 1;
+    EXPECT_TRUE(moved);
+}
+
+// Two bookmarks, the index, a tap on the first of the bookmark group: the reader goes there. Then
+// Copy and Append twice make one document: one header, two separators, one final brace.
+TEST(ReaderRun, BookmarksIndexAndClipboard) {
+    std::string reg = Settings();
+    AppRun run = RunReader(reg, "size 240 320; wait\n" + Cmd(IDM_BOOKMARK) + Cmd(IDM_NEXT_ARTICLE) +
+                                    Cmd(IDM_BOOKMARK) + Cmd(IDM_INDEX) + "state\ntap 150 22; wait\nstate\n" +
+                                    Cmd(IDM_COPY) + Cmd(IDM_NEXT_ARTICLE) + Cmd(IDM_APPEND) +
+                                    Cmd(IDM_NEXT_ARTICLE) + Cmd(IDM_APPEND) + "clipboard\nquit\n");
+    ASSERT_EQ(run.States.size(), 2u);
+    const Json& index = run.States[0];
+    EXPECT_EQ(index["ReaderState"]["Bookmarks"].Items.size(), 2u);
+    EXPECT_EQ(index["ReaderState"]["Bookmarks"][0].Int(), 1);
+    EXPECT_EQ(index["ReaderState"]["Bookmarks"][1].Int(), 3);
+    EXPECT_NE(FindWindow(index, "#32770", "Choose Section"), nullptr);
+    EXPECT_EQ(run.States[1]["ReaderState"]["Lesson"].Int(), 1);
+    EXPECT_EQ(FindWindow(run.States[1], "#32770", "Choose Section"), nullptr);
+    int headers = 0, separators = 0, braces = 0;
+    for (const std::string& line : run.Lines) {
+        headers += line.find("{\\rtf1") != std::string::npos;
+        separators += line.find("*  *  *  *  *") != std::string::npos;
+        braces += line == "}";
+    }
+    EXPECT_EQ(headers, 1);
+    EXPECT_EQ(separators, 2);
+    EXPECT_EQ(braces, 1);
+    while (!run.Lines.empty() && run.Lines.back().empty())
+        run.Lines.pop_back();
+    ASSERT_FALSE(run.Lines.empty());
+    EXPECT_EQ(run.Lines.back(), "}"); // nothing after the document's end
+    EXPECT_NE(ReadWholeFile(reg).find("\"Bookmarks\"=hex:01,00,03,00,00,00"), std::string::npos);
+}
