@@ -40,11 +40,25 @@ int DifferingPixels(const std::string& expectedPath, const std::string& actualPa
     return differing;
 }
 
-class ReaderPictures : public ::testing::TestWithParam<PictureCase> {};
+// Compares the picture the run left in folder with its golden, or rewrites the golden.
+void ExpectGolden(const std::string& folder, const std::string& name) {
+    std::string golden = std::string(KESTROVA_GOLDEN) + "/" + name;
+    const char* update = std::getenv("KESTROVA_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        WriteWholeFile(golden, ReadWholeFile(folder + "/" + name));
+        return;
+    }
+    int differing = DifferingPixels(golden, folder + "/" + name);
+    if (differing != 0)
+        WriteWholeFile(name.substr(0, name.size() - 4) + ".actual.png", ReadWholeFile(folder + "/" + name));
+    EXPECT_EQ(differing, 0) << name << " (-1: missing or another size; KESTROVA_UPDATE_GOLDEN=1 writes it)";
+}
+
+class ReaderScreens : public ::testing::TestWithParam<PictureCase> {};
 
 } // namespace
 
-TEST_P(ReaderPictures, MatchTheirGoldens) {
+TEST_P(ReaderScreens, MatchTheirGoldens) {
     const PictureCase& c = GetParam();
     std::string folder = TempFolder();
     std::string reg = folder + "/settings.reg";
@@ -62,24 +76,33 @@ TEST_P(ReaderPictures, MatchTheirGoldens) {
                          "_varni.png\nkey Escape; wait\nquit\n";
     AppRun run = RunReader(reg, script, c.CommandBar ? "KESTROVA_PLATFORM_VERSION=4.20" : "");
     ASSERT_EQ(run.ExitCode, 0);
-    const char* update = std::getenv("KESTROVA_UPDATE_GOLDEN");
-    for (const char* suffix : {"", "_go", "_varni"}) {
-        std::string name = std::string(c.Name) + suffix + ".png";
-        std::string golden = std::string(KESTROVA_GOLDEN) + "/" + name;
-        if (update && std::string(update) == "1") {
-            WriteWholeFile(golden, ReadWholeFile(folder + "/" + name));
-            continue;
-        }
-        int differing = DifferingPixels(golden, folder + "/" + name);
-        if (differing != 0)
-            WriteWholeFile(name.substr(0, name.size() - 4) + ".actual.png",
-                           ReadWholeFile(folder + "/" + name));
-        EXPECT_EQ(differing, 0) << name
-                                << " (-1: missing or another size; KESTROVA_UPDATE_GOLDEN=1 writes it)";
-    }
+    for (const char* suffix : {"", "_go", "_varni"})
+        ExpectGolden(folder, std::string(c.Name) + suffix + ".png");
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, ReaderPictures, ::testing::ValuesIn(Cases),
+// The search dialog at 240 x 320 with its keyboard picture, then the hit it finds (he, vav, alef)
+// highlighted with the banner that names the article.
+TEST(ReaderPictures, SearchDialogAndHit) {
+    std::string folder = TempFolder();
+    std::string reg = folder + "/settings.reg";
+    WriteWholeFile(
+        reg,
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\Kestrova]\r\n"
+        "\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
+    // The picture's top left lies at (21, 168) on this screen; keys 5, 6 and 1 of its first row.
+    AppRun run =
+        RunReader(reg, "size 240 320; wait\ncommand 116; wait\ntap 97 180; tap 80 180; tap 165 180; wait\n"
+                       "screenshot " +
+                           folder +
+                           "/search_240x320.png\nkey Return; wait\n"
+                           "screenshot " +
+                           folder + "/search_240x320_hit.png\nquit\n");
+    ASSERT_EQ(run.ExitCode, 0);
+    ExpectGolden(folder, "search_240x320.png");
+    ExpectGolden(folder, "search_240x320_hit.png");
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ReaderScreens, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<PictureCase>& info) {
                              return std::string(info.param.Name);
                          });
