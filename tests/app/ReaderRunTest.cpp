@@ -257,3 +257,23 @@ TEST(ReaderRun, BookmarksIndexAndClipboard) {
     EXPECT_EQ(run.Lines.back(), "}"); // nothing after the document's end
     EXPECT_NE(ReadWholeFile(reg).find("\"Bookmarks\"=hex:01,00,03,00,00,00"), std::string::npos);
 }
+
+// The scroll bars' names are crossed ("Bottom" scrolls the top pane): each bar's down arrow moves
+// its own pane one line, the page area by the painted lines less one; a wheel notch over the bottom
+// pane moves it three lines and makes it the acting pane.
+TEST(ReaderRun, ScrollBarsAndWheel) {
+    AppRun run = RunReader(Settings(),
+                           "size 240 268; wait\ntap 233 139; wait\nstate\ntap 233 262; wait\nstate\n"
+                           "wheel 100 200 -120; wait\nstate\ntap 233 200; wait\nstate\nquit\n",
+                           CommandBarMode);
+    ASSERT_EQ(run.States.size(), 4u);
+    EXPECT_EQ(run.States[0]["TopPane"]["TopLine"].Int(), 1);
+    EXPECT_EQ(run.States[0]["BottomPane"]["TopLine"].Int(), 0);
+    EXPECT_EQ(run.States[1]["TopPane"]["TopLine"].Int(), 1);
+    EXPECT_EQ(run.States[1]["BottomPane"]["TopLine"].Int(), 1);
+    EXPECT_EQ(run.States[2]["BottomPane"]["TopLine"].Int(), 4);
+    EXPECT_EQ(run.States[2]["PaneState"]["ActivePane"].Text, "BottomPane");
+    EXPECT_EQ(run.States[3]["BottomPane"]["TopLine"].Int(),
+              4 + run.States[2]["BottomPane"]["PaintedLines"].Int() - 1);
+    EXPECT_EQ(run.States[3]["TopPane"]["TopLine"].Int(), 1);
+}
