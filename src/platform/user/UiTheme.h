@@ -22,7 +22,7 @@ constexpr COLORREF UiTrackColour = RGB(232, 232, 232);
 constexpr COLORREF UiThumbColour = RGB(168, 168, 168);
 constexpr COLORREF UiThumbActiveColour = RGB(112, 112, 112);
 constexpr COLORREF UiArrowColour = RGB(80, 80, 80);
-constexpr int UiScrollThumbMin = 10;   // the shortest thumb, so it stays easy to grab
+constexpr int UiScrollThumbMin = 10;     // the shortest thumb, so it stays easy to grab
 constexpr int UiScrollRepeatDelay = 350; // ms before a held arrow or page click repeats
 constexpr int UiScrollRepeatRate = 60;   // ms between repeats
 
@@ -33,11 +33,11 @@ constexpr int UiFocusWidth = 1;
 // Menus and bars.
 // The handheld's proportions: a popup of thirteen items, five separators and shortcut texts fits
 // the 240 x 288 above a 240 x 320 screen's menu bar; rows of 19 pixels are ones a stylus hits.
-constexpr int UiMenuItemPadding = 4;    // added to the font's height
+constexpr int UiMenuItemPadding = 4; // added to the font's height
 constexpr int UiMenuSeparatorHeight = 5;
-constexpr int UiMenuCheckColumn = 24;   // the column for check and radio marks
-constexpr int UiMenuTextGap = 16;       // between an item's text and its shortcut text
+constexpr int UiMenuCheckColumn = 24; // the column for check and radio marks
+constexpr int UiMenuTextGap = 16;     // between an item's text and its shortcut text
 constexpr int UiMenuSideMargin = 10;
-constexpr int UiMenuFontHeight = -12;   // em height of the menu, bar and tooltip font
+constexpr int UiMenuFontHeight = -12; // em height of the menu, bar and tooltip font
 constexpr COLORREF UiMenuHotColour = UiAccentColour;
 constexpr COLORREF UiMenuHotTextColour = UiAccentTextColour;

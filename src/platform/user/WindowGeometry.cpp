@@ -167,7 +167,8 @@ HWND WindowChildAtPoint(HWND window, POINT client) {
         // A child that answers HTTRANSPARENT (a static without SS_NOTIFY) lets the pointer through.
         POINT screen{client.x, client.y};
         ClientToScreen(window, &screen);
-        if (SendMessageW(child, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) != HTTRANSPARENT) return child;
+        if (SendMessageW(child, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) != HTTRANSPARENT)
+            return child;
     }
     return window;
 }
