@@ -454,3 +454,6 @@ BOOL OffsetRect(RECT* rect, int dx, int dy);
 BOOL InflateRect(RECT* rect, int dx, int dy);
 BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b); // FALSE (and *out empty) when they do not meet
 BOOL UnionRect(RECT* out, const RECT* a, const RECT* b);
+// The window rectangle that gives a client rectangle: the caption and border of a top-level window
+// with WS_CAPTION around it (the only frame this platform draws); menus have no bar here.
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);

@@ -89,9 +89,9 @@ TEST(ReaderPictures, SearchDialogAndHit) {
         reg,
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\Kestrova]\r\n"
         "\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
-    // The picture's top left lies at (21, 168) on this screen; keys 5, 6 and 1 of its first row.
+    // The picture's top left lies at (21, 180) on this screen; keys 5, 6 and 1 of its first row.
     AppRun run =
-        RunReader(reg, "size 240 320; wait\ncommand 116; wait\ntap 97 180; tap 80 180; tap 165 180; wait\n"
+        RunReader(reg, "size 240 320; wait\ncommand 116; wait\ntap 97 192; tap 80 192; tap 165 192; wait\n"
                        "screenshot " +
                            folder +
                            "/search_240x320.png\nkey Return; wait\n"

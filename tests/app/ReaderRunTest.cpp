@@ -226,12 +226,13 @@ TEST(ReaderRun, SearchByTheKeyboardPicture) {
     EXPECT_TRUE(moved);
 }
 
-// Two bookmarks, the index, a tap on the first of the bookmark group: the reader goes there. Then
+// Two bookmarks, the index, a tap on the first of the bookmark group (below the dialog's 24-pixel
+// caption): the reader goes there. Then
 // Copy and Append twice make one document: one header, two separators, one final brace.
 TEST(ReaderRun, BookmarksIndexAndClipboard) {
     std::string reg = Settings();
     AppRun run = RunReader(reg, "size 240 320; wait\n" + Cmd(IDM_BOOKMARK) + Cmd(IDM_NEXT_ARTICLE) +
-                                    Cmd(IDM_BOOKMARK) + Cmd(IDM_INDEX) + "state\ntap 150 22; wait\nstate\n" +
+                                    Cmd(IDM_BOOKMARK) + Cmd(IDM_INDEX) + "state\ntap 150 46; wait\nstate\n" +
                                     Cmd(IDM_COPY) + Cmd(IDM_NEXT_ARTICLE) + Cmd(IDM_APPEND) +
                                     Cmd(IDM_NEXT_ARTICLE) + Cmd(IDM_APPEND) + "clipboard\nquit\n");
     ASSERT_EQ(run.States.size(), 2u);

@@ -58,9 +58,11 @@ std::u16string TitleOf(const ResNameOrOrdinal& title) {
 
 // Where the dialog goes on the screen: centred on its owner (or the screen) with DS_CENTER,
 // otherwise at its template position from the owner's client corner.
+// The template's size is the client area's; the window adds its caption and border around it.
 RECT PlaceDialog(const ResDialog& t, const DialogRecord& r, HWND owner) {
     RECT size = DialogUnitsToPixels(r, 0, 0, t.Cx, t.Cy);
-    int width = size.right, height = size.bottom;
+    AdjustWindowRectEx(&size, t.Style, FALSE, t.ExStyle);
+    int width = size.right - size.left, height = size.bottom - size.top;
     RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (owner) GetWindowRect(owner, &area);
     int x, y;

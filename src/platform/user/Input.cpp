@@ -90,16 +90,16 @@ void Pointer(const BackendEvent& e) {
     POINT screen{top->Rect.left + e.X, top->Rect.top + e.Y};
     Input().Pointer = screen;
     HWND target = GetCapture();
-    POINT client{e.X - top->Frame.left, e.Y - top->Frame.top};
+    POINT inClient{e.X - top->Frame.left, e.Y - top->Frame.top};
     RECT area = WindowClientSize(top);
-    bool inFrame = client.x < 0 || client.y < 0 || client.x >= area.right || client.y >= area.bottom;
+    bool inFrame = inClient.x < 0 || inClient.y < 0 || inClient.x >= area.right || inClient.y >= area.bottom;
     if (target == nullptr && inFrame && e.Kind != BackendEventKind::PointerMove) {
         if (e.Kind == BackendEventKind::PointerDown && GetActiveWindow() != top->Handle)
             FocusActivate(top->Handle, WA_CLICKACTIVE);
         UINT message = e.Kind == BackendEventKind::PointerDown ? WM_LBUTTONDOWN : WM_LBUTTONUP;
         if (NonClientPointer(top, message, POINT{e.X, e.Y})) return;
     }
-    if (target == nullptr) target = WindowChildAtPoint(top->Handle, client);
+    if (target == nullptr) target = WindowChildAtPoint(top->Handle, inClient);
     bool left = e.Button != 2;
     if (e.Kind == BackendEventKind::PointerDown && left) SetDown(VK_LBUTTON, true);
     if (e.Kind == BackendEventKind::PointerUp && left) SetDown(VK_LBUTTON, false);

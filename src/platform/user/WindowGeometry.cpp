@@ -79,8 +79,8 @@ RECT WindowScreenRect(WindowRecord* w) {
 
 RECT WindowClientSize(WindowRecord* w) {
     const RECT& f = w->Frame;
-    return RECT{0, 0, std::max(0L, w->Rect.right - w->Rect.left - f.left - f.right),
-                std::max(0L, w->Rect.bottom - w->Rect.top - f.top - f.bottom)};
+    return RECT{0, 0, std::max(LONG(0), w->Rect.right - w->Rect.left - f.left - f.right),
+                std::max(LONG(0), w->Rect.bottom - w->Rect.top - f.top - f.bottom)};
 }
 
 POINT WindowSurfaceOrigin(WindowRecord* w) {
