@@ -1,5 +1,6 @@
 // main.cpp: the program entry. Until the reader's window exists, the program checks its embedded
 // resources: every article resource is decoded and the totals are printed.
+#include "ReaderOptions.h"
 #include "platform/Win32.h"
 #include "shell/ReaderState.h"
 #include "store/ArticleStore.h"
@@ -44,7 +45,8 @@ int CheckArticles(size_t* plainBytes, int* loaded) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (int code = 0; ReaderHandleOptions(&argc, argv, &code)) return code;
     ResetReaderState();
     ReaderState.Instance = GetModuleHandleW(nullptr);
     ResourceCount count{};
