@@ -24,7 +24,7 @@ constexpr int ExitUsage = 2;
 constexpr int ExitWriteFailed = 1;
 
 constexpr const char* UsageText =
-    "Usage: kestrova [OPTION]... [/today]\n"
+    "Usage: kestrova [OPTION]...\n"
     "Reads the study text and its commentary in a window.\n"
     "\n"
     "Reader options:\n"
@@ -32,7 +32,6 @@ constexpr const char* UsageText =
     "  --version         show the version and exit\n"
     "  --registry FILE   keep the settings in FILE instead of\n"
     "                    $XDG_CONFIG_HOME/kestrova/registry.reg (also: KESTROVA_REGISTRY=FILE)\n"
-    "  /today            open today's article\n"
     "\n"
     "Platform options:\n"
     "  --headless        run without a window (also when no display exists)\n"
