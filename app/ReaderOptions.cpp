@@ -82,6 +82,11 @@ bool ReaderHandleOptionsTo(int* argc, char** argv, int* exitCode, FILE* out, FIL
     int kept = 1;
     for (int i = 1; i < *argc; ++i) {
         const char* arg = argv[i];
+        if (std::strcmp(arg, "--") == 0) { // the end of options: the rest is the platform's as it is
+            while (i < *argc)
+                argv[kept++] = argv[i++];
+            break;
+        }
         if (TakesValue(arg) && i + 1 < *argc) {
             argv[kept++] = argv[i];
             argv[kept++] = argv[++i];

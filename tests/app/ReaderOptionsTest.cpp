@@ -94,6 +94,9 @@ TEST(ReaderOptions, EverythingElseIsLeftForThePlatformInOrder) {
     // A value-taking option at the very end has no value to protect; the platform reports it.
     EXPECT_EQ(RunOptions({"-e"}).Left, Args{"-e"});
     EXPECT_EQ(RunOptions({"--registryfile"}).Left, Args{"--registryfile"});
+    // After "--" nothing is an option of the reader's.
+    EXPECT_EQ(RunOptions({"--headless", "--", "--help", "--registry"}).Left,
+              (Args{"--headless", "--", "--help", "--registry"}));
 }
 
 TEST(ReaderOptions, RegistryWithoutAFileIsAUsageError) {
