@@ -1,7 +1,7 @@
 // ReaderOptions.cpp: the reader's command-line options. The platform's own options (--headless,
-// --script FILE, -e COMMANDS) and anything unknown pass through untouched, so the platform
-// reports what nobody knows. The version comes from the build (KESTROVA_VERSION, the project's
-// version), so it is written in one place.
+// --script FILE, -e COMMANDS) and anything else pass through untouched: the platform reads its
+// own and hands the rest to the reader as its command line. The version comes from the build
+// (KESTROVA_VERSION, the project's version), so it is written in one place.
 #include "ReaderOptions.h"
 
 #include "platform/Win32Registry.h"
