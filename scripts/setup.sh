@@ -1,22 +1,48 @@
 #!/usr/bin/env bash
-# setup.sh [PRESET...]: installs the Debian packages the project needs (only those missing, as root
-# or through sudo), then configures and builds each preset named (default: release).
-# Safe to run again: installed packages are skipped and the builds are incremental.
+# setup.sh [--with-tests] [PRESET...]: installs the Debian packages the project needs (only those
+# missing, as root or through sudo), then configures and builds each preset named (default: run,
+# the program and its tools without tests or benchmarks).
+# PACKAGES are what building and running need; TEST_PACKAGES (tests, benchmarks, fuzzing and the
+# package checks) are added by --with-tests, and by any preset but run, since every other preset
+# builds the tests. Safe to run again: installed packages are skipped and builds are incremental.
+# docs/SETUP.md says how much each set pulls onto a fresh Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Building and running the reader.
 PACKAGES=(
     cmake ninja-build g++ cpp pkg-config
-    clang-14 libclang-rt-14-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
     binutils-mingw-w64-x86-64
     libfreetype-dev libfontconfig-dev libpng-dev libsdl2-dev libx11-dev
     fontconfig culmus fonts-dejavu-core
+)
+
+# Only for the tests, benchmarks, fuzz targets and package checks.
+TEST_PACKAGES=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
+    dpkg-dev desktop-file-utils
     unicode-data
 )
 
+with_tests=0
+presets=()
+for arg in "$@"; do
+    case "$arg" in
+    --with-tests) with_tests=1 ;;
+    -*) echo "usage: scripts/setup.sh [--with-tests] [PRESET...]" >&2; exit 2 ;;
+    *) presets+=("$arg") ;;
+    esac
+done
+if [ ${#presets[@]} -eq 0 ]; then presets=(run); fi
+for preset in "${presets[@]}"; do
+    if [ "$preset" != run ]; then with_tests=1; fi
+done
+
+wanted=("${PACKAGES[@]}")
+if [ "$with_tests" -eq 1 ]; then wanted+=("${TEST_PACKAGES[@]}"); fi
 missing=()
-for package in "${PACKAGES[@]}"; do
+for package in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$package")
     fi
@@ -31,8 +57,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-presets=("$@")
-if [ ${#presets[@]} -eq 0 ]; then presets=(release); fi
 for preset in "${presets[@]}"; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"

@@ -53,6 +53,7 @@ void Usage(FILE* to) {
 
 // False for --help (*bad empty) or a bad command line (*bad says which argument and why).
 bool ParseArguments(int argc, char** argv, DumpOptions* o, std::string* bad) {
+    bool indexFlag = false; // --index says how to read --file; alone it would dump text 1 as an index
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h")
@@ -66,7 +67,7 @@ bool ParseArguments(int argc, char** argv, DumpOptions* o, std::string* bad) {
         else if (a == "--verbose")
             o->Verbose = true;
         else if (a == "--index")
-            o->Index = true;
+            o->Index = indexFlag = true;
         else if (a == "--file" && i + 1 < argc)
             o->File = argv[++i];
         else if (a == "index")
@@ -85,6 +86,8 @@ bool ParseArguments(int argc, char** argv, DumpOptions* o, std::string* bad) {
             o->AllTexts = false;
         }
     }
+    if (indexFlag && o->File == nullptr)
+        return *bad = "--index says how to read --file PATH (the built-in section index is: index)", false;
     return true;
 }
 
