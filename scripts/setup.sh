@@ -14,9 +14,14 @@ PACKAGES=(
     fontconfig culmus fonts-dejavu-core
     unicode-data
 )
+# What only the tests use: a virtual X server for the desktop backend's tests, and the tools that
+# type, click and use the clipboard on it as another program would.
+TEST_PACKAGES=(
+    xvfb xdotool xclip
+)
 
 missing=()
-for package in "${PACKAGES[@]}"; do
+for package in "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$package")
     fi

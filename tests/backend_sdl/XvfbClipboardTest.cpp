@@ -1,0 +1,205 @@
+// XvfbClipboardTest.cpp: the system clipboard between the backend and xclip under Xvfb: our text
+// (Hebrew included) and RTF under every target name, xclip's text and RTF read back, 2 MB both
+// ways through INCR, ownership lost to another program, and a bounded wait on a silent owner.
+#include "XvfbSupport.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr UINT RtfFormat = 0xC001; // as the clipboard layer would number "Rich Text Format"
+const std::string HebrewUtf8 = "Shalom \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D!";
+const std::u16string HebrewUtf16 = u"Shalom \u05E9\u05DC\u05D5\u05DD!";
+const std::string Rtf = "{\\rtf1\\ansi\\deff0 {\\b Bold} text\\par}";
+
+bool Publish(const std::u16string& text, const std::string& rtf) {
+    std::u16string zeroEnded = text + u'\0';
+    UINT formats[] = {13, RtfFormat};
+    const WCHAR* names[] = {nullptr, u"Rich Text Format"};
+    const void* blocks[] = {zeroEnded.data(), rtf.c_str()};
+    size_t sizes[] = {zeroEnded.size() * 2, rtf.size() + 1};
+    return XvfbBackend()->ClipboardPublish(formats, names, blocks, sizes, rtf.empty() ? 1 : 2);
+}
+
+std::string Xclip(const std::string& target) {
+    return XvfbOutput("xclip -selection clipboard -o -t '" + target + "' 2>/dev/null");
+}
+
+// xclip takes the selection with the file's contents under target and serves it in the background.
+// It forks before it takes the selection: wait until the owner has changed.
+void XclipSet(const std::string& target, const std::string& bytes) {
+    std::string path = XvfbTempPath("xclip-in");
+    XvfbWriteFile(path, bytes);
+    Display* display = XvfbDisplay();
+    Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+    Window before = XGetSelectionOwner(display, clipboard);
+    ASSERT_EQ(XvfbRun("xclip -selection clipboard -t '" + target + "' -i " + path + " >/dev/null 2>&1"), 0);
+    for (int i = 0; i < 200 && XGetSelectionOwner(display, clipboard) == before; ++i)
+        usleep(5000);
+    ASSERT_NE(XGetSelectionOwner(display, clipboard), before);
+}
+
+std::u16string ReadText() {
+    size_t size = 0;
+    auto* block = static_cast<char16_t*>(XvfbBackend()->ClipboardRead(13, nullptr, &size));
+    if (block == nullptr) return u"<none>";
+    std::u16string text(block);
+    EXPECT_EQ(size, (text.size() + 1) * 2);
+    free(block);
+    return text;
+}
+
+std::string ReadRtf() {
+    size_t size = 0;
+    auto* block = static_cast<char*>(XvfbBackend()->ClipboardRead(RtfFormat, u"Rich Text Format", &size));
+    if (block == nullptr) return "<none>";
+    std::string bytes(block, size);
+    free(block);
+    return bytes;
+}
+
+bool WaitNotOwned() {
+    for (int i = 0; i < 100 && XvfbBackend()->ClipboardOwned(); ++i)
+        XvfbCollect(10);
+    return !XvfbBackend()->ClipboardOwned();
+}
+
+TEST(XvfbClipboard, OtherProgramsReadOurTextAndRtfUnderEveryName) {
+    XVFB_REQUIRE_BACKEND();
+    ASSERT_TRUE(Publish(HebrewUtf16, Rtf));
+    EXPECT_TRUE(XvfbBackend()->ClipboardOwned());
+    EXPECT_EQ(Xclip("UTF8_STRING"), HebrewUtf8);
+    EXPECT_EQ(Xclip("text/plain;charset=utf-8"), HebrewUtf8);
+    EXPECT_EQ(Xclip("TEXT"), HebrewUtf8);
+    EXPECT_EQ(Xclip("STRING"), "Shalom ?\?\?\?!");
+    EXPECT_EQ(Xclip("text/rtf"), Rtf);
+    EXPECT_EQ(Xclip("text/richtext"), Rtf);
+    EXPECT_EQ(Xclip("Rich Text Format"), Rtf);
+    std::string targets = Xclip("TARGETS");
+    for (const char* name : {"TARGETS", "TIMESTAMP", "UTF8_STRING", "text/rtf", "Rich Text Format"})
+        EXPECT_NE(targets.find(name), std::string::npos) << name << " in " << targets;
+    EXPECT_EQ(Xclip("image/png"), "");
+    // We read our own selection through the server too.
+    EXPECT_EQ(ReadText(), HebrewUtf16);
+    EXPECT_EQ(ReadRtf(), Rtf);
+}
+
+TEST(XvfbClipboard, WeReadWhatAnotherProgramSetAndLoseOwnership) {
+    XVFB_REQUIRE_BACKEND();
+    ASSERT_TRUE(Publish(u"ours", ""));
+    XclipSet("UTF8_STRING", HebrewUtf8);
+    EXPECT_TRUE(WaitNotOwned());
+    EXPECT_EQ(ReadText(), HebrewUtf16);
+    EXPECT_EQ(ReadRtf(), "<none>");
+    XclipSet("text/rtf", Rtf);
+    EXPECT_EQ(ReadRtf(), Rtf);
+    XclipSet("STRING", "caf\xE9");
+    EXPECT_EQ(ReadText(), u"caf\u00E9");
+    // Publishing again takes the selection back (and ends xclip).
+    ASSERT_TRUE(Publish(u"again", ""));
+    EXPECT_TRUE(XvfbBackend()->ClipboardOwned());
+    EXPECT_EQ(Xclip("UTF8_STRING"), "again");
+}
+
+std::string LargeText() {
+    std::string text;
+    for (int i = 0; text.size() < (size_t(2) << 20); ++i)
+        text += "line " + std::to_string(i) + " \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D abcdefghij\n";
+    return text;
+}
+
+// The type the owner first answers a request for target with ("INCR" for data sent in pieces).
+// The test's connection then deletes the property and leaves, so the owner's transfer ends.
+std::string FirstReplyType(const char* target) {
+    Display* display = XvfbDisplay();
+    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    Atom property = XInternAtom(display, "KESTROVA_TEST", False);
+    XConvertSelection(display, XInternAtom(display, "CLIPBOARD", False), XInternAtom(display, target, False),
+                      property, window, CurrentTime);
+    XFlush(display);
+    std::string type = "<no answer>";
+    XEvent event;
+    for (int i = 0; i < 200; ++i) {
+        if (XCheckTypedWindowEvent(display, window, SelectionNotify, &event)) {
+            Atom actual = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(display, window, property, 0, 0, True, AnyPropertyType, &actual, &format,
+                               &count, &after, &data);
+            XFree(data);
+            char* name = actual != None ? XGetAtomName(display, actual) : nullptr;
+            type = name != nullptr ? name : "<none>";
+            XFree(name);
+            break;
+        }
+        usleep(5000);
+    }
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    return type;
+}
+
+TEST(XvfbClipboard, TwoMegabytesGoThroughIncrBothWays) {
+    XVFB_REQUIRE_BACKEND();
+    std::string text = LargeText();
+    std::u16string wide;
+    for (size_t i = 0; i < text.size();) {
+        // The text is ASCII and two-byte Hebrew letters only.
+        auto c = uint8_t(text[i]);
+        if (c < 0x80) {
+            wide.push_back(c);
+            ++i;
+        } else {
+            wide.push_back(char16_t(((c & 0x1F) << 6) | (uint8_t(text[i + 1]) & 0x3F)));
+            i += 2;
+        }
+    }
+    ASSERT_TRUE(Publish(wide, ""));
+    EXPECT_EQ(FirstReplyType("UTF8_STRING"), "INCR");
+    EXPECT_EQ(FirstReplyType("text/plain;charset=utf-8"), "INCR");
+    std::string got = Xclip("UTF8_STRING");
+    EXPECT_EQ(got.size(), text.size());
+    EXPECT_TRUE(got == text);
+
+    XclipSet("UTF8_STRING", text);
+    auto start = std::chrono::steady_clock::now();
+    std::u16string back = ReadText();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(back.size(), wide.size());
+    EXPECT_TRUE(back == wide);
+    RecordProperty("IncrReadMs", int(ms.count()));
+    // xclip did send it in pieces (probed last: xclip serves one request at a time, and the probe
+    // leaves its transfer unfinished).
+    EXPECT_EQ(FirstReplyType("UTF8_STRING"), "INCR");
+}
+
+TEST(XvfbClipboard, ASilentOwnerCostsAtMostABoundedWait) {
+    XVFB_REQUIRE_BACKEND();
+    // The test's own connection takes the selection and never answers.
+    Display* display = XvfbDisplay();
+    Window silent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, XInternAtom(display, "CLIPBOARD", False), silent, CurrentTime);
+    XSync(display, False);
+    EXPECT_TRUE(WaitNotOwned());
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ReadText(), u"<none>");
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(ms.count(), 1500);
+    XDestroyWindow(display, silent);
+    XSync(display, False);
+}
+
+TEST(XvfbClipboard, EmptyPublishGivesUpTheSelection) {
+    XVFB_REQUIRE_BACKEND();
+    ASSERT_TRUE(Publish(u"short-lived", ""));
+    EXPECT_TRUE(XvfbBackend()->ClipboardPublish(nullptr, nullptr, nullptr, nullptr, 0));
+    EXPECT_FALSE(XvfbBackend()->ClipboardOwned());
+    EXPECT_EQ(ReadText(), u"<none>");
+}
+
+} // namespace

@@ -1,0 +1,225 @@
+// XvfbWindowTest.cpp: a real top-level window under Xvfb: presented pixels read back from the
+// screen exactly, a partial present that touches only its rectangle, and the keys, pointer, wheel,
+// text, focus, resize and close request that xdotool and the X server send it.
+#include "XvfbSupport.h"
+
+#include "platform/gdi/Surface.h"
+
+#include <string>
+
+namespace {
+
+uint32_t Pattern(int x, int y) {
+    return (uint32_t(x * 3) & 0xFF) << 16 | (uint32_t(y * 5) & 0xFF) << 8 | (uint32_t(x ^ y) & 0xFF);
+}
+
+// Creates, shows and waits for the first expose of a top-level window.
+bool Show(HWND window, RECT client, const char16_t* title) {
+    const Backend* b = XvfbBackend();
+    if (!b->CreateTopLevel(window, client, title)) return false;
+    b->ShowTopLevel(window, true);
+    BackendEvent event;
+    return XvfbWaitFor(BackendEventKind::Exposed, &event);
+}
+
+TEST(XvfbWindow, PresentShowsTheFramebufferExactlyAndOnlyTheChangedPart) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    HWND window = XvfbHandle(0x101);
+    const int width = 200, height = 120, left = 40, top = 50;
+    ASSERT_TRUE(Show(window, RECT{left, top, left + width, top + height}, u"Kestrova pixels"));
+    std::vector<uint32_t> pixels(size_t(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[size_t(y * width + x)] = Pattern(x, y);
+    Surface surface;
+    SurfaceWrap(&surface, pixels.data(), width, height, width);
+    b->Present(window, surface, RECT{0, 0, width, height});
+    EXPECT_EQ(XvfbGrab(left, top, width, height), pixels);
+
+    // Everything changes in the framebuffer, but only one rectangle is presented.
+    for (uint32_t& p : pixels)
+        p = 0x123456;
+    const RECT part = {20, 10, 60, 40};
+    b->Present(window, surface, part);
+    std::vector<uint32_t> screen = XvfbGrab(left, top, width, height);
+    ASSERT_EQ(screen.size(), pixels.size());
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bool inside = x >= part.left && x < part.right && y >= part.top && y < part.bottom;
+            wrong += screen[size_t(y * width + x)] != (inside ? 0x123456u : Pattern(x, y));
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    // A changed part outside the framebuffer is clipped, never read past its end.
+    b->Present(window, surface, RECT{150, 100, 5000, 5000});
+    EXPECT_EQ(XvfbGrab(left + width - 1, top + height - 1, 1, 1)[0], 0x123456u);
+    b->DestroyTopLevel(window);
+}
+
+std::vector<BackendEvent> KeyDowns(const std::vector<BackendEvent>& events) {
+    std::vector<BackendEvent> downs;
+    for (const BackendEvent& e : events)
+        if (e.Kind == BackendEventKind::KeyDown) downs.push_back(e);
+    return downs;
+}
+
+TEST(XvfbWindow, InputArrivesAsBackendEvents) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    HWND window = XvfbHandle(0x102);
+    ASSERT_TRUE(Show(window, RECT{100, 100, 260, 200}, u"Kestrova input"));
+    unsigned long id = XvfbFindWindow("Kestrova input");
+    ASSERT_NE(id, 0u);
+    ASSERT_EQ(XvfbRun("xdotool windowfocus --sync " + std::to_string(id)), 0);
+    BackendEvent event;
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::FocusGained, &event));
+    EXPECT_EQ(event.Window, window);
+
+    XvfbRun("xdotool mousemove 130 140 click 1");
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::PointerDown, &event));
+    EXPECT_EQ(event.Window, window);
+    EXPECT_EQ(event.Button, 1);
+    EXPECT_EQ(event.X, 30);
+    EXPECT_EQ(event.Y, 40);
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::PointerUp, &event));
+    XvfbRun("xdotool click 3");
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::PointerDown, &event));
+    EXPECT_EQ(event.Button, 2);
+    XvfbRun("xdotool click 4");
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::Wheel, &event));
+    EXPECT_EQ(event.Delta, 120);
+    EXPECT_EQ(event.X, 30);
+    XvfbRun("xdotool click 5");
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::Wheel, &event));
+    EXPECT_EQ(event.Delta, -120);
+
+    XvfbRun(
+        "xdotool key Return Prior Next End Home Left Up Right Down F1 F12 a 7 Escape BackSpace Tab Delete");
+    std::vector<BackendEvent> downs = KeyDowns(XvfbCollect(300));
+    std::vector<uint16_t> keys;
+    for (const BackendEvent& e : downs)
+        keys.push_back(e.Key);
+    EXPECT_EQ(keys, (std::vector<uint16_t>{13, 33, 34, 35, 36, 37, 38, 39, 40, 0x70, 0x7B, 'A', '7', 27, 8, 9,
+                                           46}));
+
+    XvfbRun("xdotool key ctrl+c shift+b alt+x");
+    downs = KeyDowns(XvfbCollect(300));
+    ASSERT_EQ(downs.size(), 6u);
+    EXPECT_EQ(downs[0].Key, 0x11);
+    EXPECT_EQ(downs[1].Key, 'C');
+    EXPECT_EQ(downs[1].Modifiers, BackendModCtrl);
+    EXPECT_EQ(downs[3].Key, 'B');
+    EXPECT_EQ(downs[3].Modifiers, BackendModShift);
+    EXPECT_EQ(downs[5].Key, 'X');
+    EXPECT_EQ(downs[5].Modifiers, BackendModAlt);
+    b->DestroyTopLevel(window);
+}
+
+std::string TextOf(const std::vector<BackendEvent>& events) {
+    std::string text;
+    for (const BackendEvent& e : events)
+        if (e.Kind == BackendEventKind::Text) text += e.Text;
+    return text;
+}
+
+// Binds keysyms to unused keycodes, as a keyboard layout would, so xdotool types them without
+// remapping a key for each character (a remapping that the client may look up too late).
+std::vector<int> BindKeysyms(const std::vector<KeySym>& keysyms) {
+    Display* display = XvfbDisplay();
+    int low = 0, high = 0, per = 0;
+    XDisplayKeycodes(display, &low, &high);
+    KeySym* map = XGetKeyboardMapping(display, KeyCode(low), high - low + 1, &per);
+    std::vector<int> codes;
+    for (int code = high; code >= low && codes.size() < keysyms.size(); --code)
+        if (map[(code - low) * per] == NoSymbol) codes.push_back(code);
+    XFree(map);
+    for (size_t i = 0; i < codes.size(); ++i) {
+        KeySym bound[2] = {keysyms[i], keysyms[i]};
+        XChangeKeyboardMapping(display, codes[i], 2, bound, 1);
+    }
+    XSync(display, False);
+    return codes;
+}
+
+void UnbindKeycodes(const std::vector<int>& codes) {
+    Display* display = XvfbDisplay();
+    for (int code : codes) {
+        KeySym none[2] = {NoSymbol, NoSymbol};
+        XChangeKeyboardMapping(display, code, 2, none, 1);
+    }
+    XSync(display, False);
+}
+
+TEST(XvfbWindow, TextInputOnlyWhileOnAndInUtf8) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    HWND window = XvfbHandle(0x103);
+    ASSERT_TRUE(Show(window, RECT{100, 300, 260, 400}, u"Kestrova text"));
+    std::string id = std::to_string(XvfbFindWindow("Kestrova text"));
+    ASSERT_EQ(XvfbRun("xdotool windowfocus --sync " + id + " mousemove 150 350"), 0);
+    XvfbRun("xdotool type ab");
+    EXPECT_EQ(TextOf(XvfbCollect(300)), "");
+    // e acute, shin, lamed
+    std::vector<int> codes = BindKeysyms({0xE9, 0x10005E9, 0x10005DC});
+    ASSERT_EQ(codes.size(), 3u);
+    XvfbCollect(100); // the backend sees the new keyboard mapping
+    b->TextInput(window, true);
+    XvfbRun("xdotool type 'Ab1 \xC3\xA9\xD7\xA9\xD7\x9C'");
+    EXPECT_EQ(TextOf(XvfbCollect(400)), "Ab1 \xC3\xA9\xD7\xA9\xD7\x9C");
+    b->TextInput(window, false);
+    UnbindKeycodes(codes);
+    b->DestroyTopLevel(window);
+}
+
+TEST(XvfbWindow, ResizeAndCloseRequestFromOutside) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    HWND window = XvfbHandle(0x104);
+    ASSERT_TRUE(Show(window, RECT{500, 100, 620, 200}, u"Kestrova frame"));
+    unsigned long id = XvfbFindWindow("Kestrova frame");
+    ASSERT_NE(id, 0u);
+    // Our own move is not echoed back; a resize from outside is.
+    b->MoveTopLevel(window, RECT{500, 100, 640, 230});
+    XvfbRun("xdotool windowsize " + std::to_string(id) + " 180 150");
+    BackendEvent event;
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::Resized, &event));
+    EXPECT_EQ(event.Width, 180);
+    EXPECT_EQ(event.Height, 150);
+
+    // What a window manager sends when the user closes the window.
+    Display* display = XvfbDisplay();
+    XEvent message = {};
+    message.xclient.type = ClientMessage;
+    message.xclient.window = id;
+    message.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    message.xclient.format = 32;
+    message.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    message.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, id, False, NoEventMask, &message);
+    XFlush(display);
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::CloseRequest, &event));
+    EXPECT_EQ(event.Window, window);
+    // The window stays until the window layer destroys it.
+    EXPECT_EQ(XvfbFindWindow("Kestrova frame"), id);
+    b->DestroyTopLevel(window);
+    EXPECT_EQ(XvfbFindWindow("Kestrova frame"), 0u);
+}
+
+TEST(XvfbWindow, WakeEndsAWaitAndTicksAdvance) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    XvfbCollect(50);
+    uint32_t start = b->Ticks();
+    b->Wake();
+    BackendEvent event;
+    EXPECT_FALSE(b->WaitEvent(&event, 5000));
+    EXPECT_LT(b->Ticks() - start, 1000u);
+    int width = 0, height = 0;
+    b->ScreenSize(&width, &height);
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 768);
+}
+
+} // namespace
