@@ -173,13 +173,39 @@ TEST(XvfbWindow, TextInputOnlyWhileOnAndInUtf8) {
     b->DestroyTopLevel(window);
 }
 
-TEST(XvfbWindow, ResizeAndCloseRequestFromOutside) {
+// The window's _NET_WM_ICON property: width, height, then ARGB pixels.
+std::vector<unsigned long> IconProperty(unsigned long id) {
+    Display* display = XvfbDisplay();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> values;
+    if (XGetWindowProperty(display, id, XInternAtom(display, "_NET_WM_ICON", False), 0, 1024, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+        format == 32) {
+        // Xlib gives 32-bit items as longs, sign-extended.
+        const auto* longs = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i < count; ++i)
+            values.push_back(longs[i] & 0xFFFFFFFFu);
+    }
+    XFree(data);
+    return values;
+}
+
+TEST(XvfbWindow, TitleIconResizeAndCloseRequestFromOutside) {
     XVFB_REQUIRE_BACKEND();
     const Backend* b = XvfbBackend();
     HWND window = XvfbHandle(0x104);
-    ASSERT_TRUE(Show(window, RECT{500, 100, 620, 200}, u"Kestrova frame"));
+    ASSERT_TRUE(Show(window, RECT{500, 100, 620, 200}, u"Kestrova first"));
+    b->SetTitle(window, u"Kestrova frame");
     unsigned long id = XvfbFindWindow("Kestrova frame");
     ASSERT_NE(id, 0u);
+    const uint32_t icon[] = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
+    b->SetIcon(window, icon, 2, 2);
+    XSync(XvfbDisplay(), False);
+    EXPECT_EQ(IconProperty(id),
+              (std::vector<unsigned long>{2, 2, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF123456}));
     // Our own move is not echoed back; a resize from outside is.
     b->MoveTopLevel(window, RECT{500, 100, 640, 230});
     XvfbRun("xdotool windowsize " + std::to_string(id) + " 180 150");
