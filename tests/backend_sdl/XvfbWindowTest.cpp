@@ -5,7 +5,11 @@
 
 #include "platform/gdi/Surface.h"
 
+#include <chrono>
+#include <csignal>
 #include <string>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -233,7 +237,11 @@ TEST(XvfbWindow, TitleIconResizeAndCloseRequestFromOutside) {
     EXPECT_EQ(XvfbFindWindow("Kestrova frame"), 0u);
 }
 
-TEST(XvfbWindow, WakeEndsAWaitAndTicksAdvance) {
+void WakeFromSignal(int) {
+    XvfbBackend()->Wake();
+}
+
+TEST(XvfbWindow, WakeEndsAWaitEvenFromASignalHandler) {
     XVFB_REQUIRE_BACKEND();
     const Backend* b = XvfbBackend();
     XvfbCollect(50);
@@ -242,6 +250,21 @@ TEST(XvfbWindow, WakeEndsAWaitAndTicksAdvance) {
     BackendEvent event;
     EXPECT_FALSE(b->WaitEvent(&event, 5000));
     EXPECT_LT(b->Ticks() - start, 1000u);
+
+    struct sigaction action = {};
+    action.sa_handler = WakeFromSignal;
+    sigaction(SIGUSR1, &action, nullptr);
+    std::thread later([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        kill(getpid(), SIGUSR1);
+    });
+    start = b->Ticks();
+    EXPECT_FALSE(b->WaitEvent(&event, 5000));
+    uint32_t waited = b->Ticks() - start;
+    later.join();
+    signal(SIGUSR1, SIG_DFL);
+    EXPECT_GE(waited, 50u);
+    EXPECT_LT(waited, 1000u);
     int width = 0, height = 0;
     b->ScreenSize(&width, &height);
     EXPECT_EQ(width, 1024);

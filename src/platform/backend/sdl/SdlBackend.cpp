@@ -40,7 +40,10 @@ bool Open() {
     // Text input runs only while an edit has focus (TextInput).
     SDL_StopTextInput();
     SDL_EventState(SDL_DROPFILE, SDL_DISABLE);
-    SdlEventsOpen();
+    if (!SdlEventsOpen()) {
+        SDL_Quit();
+        return false;
+    }
     X11Clipboard = X11ClipboardOpen();
     Opened = true;
     return true;
@@ -49,6 +52,7 @@ bool Open() {
 void Close() {
     if (!Opened) return;
     X11ClipboardClose();
+    SdlEventsClose();
     SdlDestroyAllWindows();
     SDL_Quit();
     Opened = false;

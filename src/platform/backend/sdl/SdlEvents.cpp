@@ -1,15 +1,21 @@
 // SdlEvents.cpp: SDL's events as backend events. Events the window layer has no use for (window
 // moves, input-method composition, SDL's own bookkeeping) are skipped inside WaitEvent, which
-// keeps waiting out the caller's time. A wake is an SDL user event of our own type; SDL_PushEvent
-// may be called from any thread.
+// keeps waiting out the caller's time. A wake is an SDL user event of our own type, pushed by a
+// relay thread (owned here, stopped at close) when Wake writes to its pipe.
 #include "platform/backend/sdl/SdlInternal.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
 Uint32 WakeEventType = 0;
+int WakePipe[2] = {-1, -1};
+std::thread Relay;
 
 void Clear(BackendEvent* event, BackendEventKind kind, uint32_t windowId) {
     memset(event, 0, sizeof(*event));
@@ -135,16 +141,43 @@ bool Translate(const SDL_Event& e, BackendEvent* event) {
 
 } // namespace
 
+// Wake may be called from a signal handler, where SDL_PushEvent (which takes a lock) may not:
+// it writes a byte to a pipe, and a relay thread turns each byte into our wake event.
+static void RelayWakes() {
+    for (;;) {
+        char byte = 0;
+        ssize_t n = read(WakePipe[0], &byte, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0 || byte == 0) return;
+        SDL_Event wake = {};
+        wake.type = WakeEventType;
+        SDL_PushEvent(&wake);
+    }
+}
+
 bool SdlEventsOpen() {
     WakeEventType = SDL_RegisterEvents(1);
-    return WakeEventType != Uint32(-1);
+    if (WakeEventType == Uint32(-1) || pipe2(WakePipe, O_CLOEXEC) != 0) return false;
+    // A full pipe already holds a wake; the writer never blocks.
+    fcntl(WakePipe[1], F_SETFL, O_NONBLOCK);
+    Relay = std::thread(RelayWakes);
+    return true;
+}
+
+void SdlEventsClose() {
+    if (WakePipe[1] < 0) return;
+    char stop = 0;
+    while (write(WakePipe[1], &stop, 1) < 0 && errno == EAGAIN)
+        usleep(1000);
+    Relay.join();
+    close(WakePipe[0]);
+    close(WakePipe[1]);
+    WakePipe[0] = WakePipe[1] = -1;
 }
 
 void SdlWake() {
-    if (WakeEventType == 0 || WakeEventType == Uint32(-1)) return;
-    SDL_Event wake = {};
-    wake.type = WakeEventType;
-    SDL_PushEvent(&wake);
+    char byte = 1;
+    if (WakePipe[1] >= 0) (void)!write(WakePipe[1], &byte, 1);
 }
 
 bool SdlWaitEvent(BackendEvent* event, int timeoutMs) {

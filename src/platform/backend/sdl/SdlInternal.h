@@ -39,10 +39,12 @@ void SdlRaise(HWND window);
 void SdlSetFullScreen(HWND window, bool fullScreen);
 void SdlPresent(HWND window, const Surface& pixels, const RECT& changed);
 
-// Events (SdlEvents.cpp). Wake posts an event of this type.
+// Events (SdlEvents.cpp). Wake is safe in a signal handler and from any thread.
 bool SdlWaitEvent(BackendEvent* event, int timeoutMs);
 void SdlWake();
+// Starts and stops the wake relay.
 bool SdlEventsOpen();
+void SdlEventsClose();
 
 // Windows virtual-key code for an SDL key (SdlKeys.cpp); 0 for keys Windows has no code for.
 uint16_t SdlVirtualKey(SDL_Keycode key, SDL_Scancode scancode);
