@@ -1,12 +1,15 @@
 // XvfbClipboardTest.cpp: the system clipboard between the backend and xclip under Xvfb: our text
 // (Hebrew included) and RTF under every target name, xclip's text and RTF read back, 2 MB both
-// ways through INCR, ownership lost to another program, and a bounded wait on a silent owner.
+// ways through INCR, ownership lost to another program, a bounded wait on a silent owner, and the
+// hand-over to a clipboard manager at close.
 #include "XvfbSupport.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -200,6 +203,99 @@ TEST(XvfbClipboard, EmptyPublishGivesUpTheSelection) {
     EXPECT_TRUE(XvfbBackend()->ClipboardPublish(nullptr, nullptr, nullptr, nullptr, 0));
     EXPECT_FALSE(XvfbBackend()->ClipboardOwned());
     EXPECT_EQ(ReadText(), u"<none>");
+}
+
+// A stand-in clipboard manager on its own connection and thread: it owns CLIPBOARD_MANAGER, and
+// when asked to SAVE_TARGETS it copies the clipboard with one MULTIPLE request, as managers do.
+struct StandInManager {
+    std::atomic<bool> Ready{false};
+    std::string Text, Rtf, Unknown = "<unset>";
+    bool Asked = false;
+};
+
+std::string TakeProperty(Display* display, Window window, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, window, property, 0, 1 << 20, True, AnyPropertyType, &type, &format, &count,
+                       &after, &data);
+    std::string bytes =
+        data != nullptr && format == 8 ? std::string(reinterpret_cast<char*>(data), count) : "";
+    XFree(data);
+    return bytes;
+}
+
+bool NextEvent(Display* display, int type, XEvent* event) {
+    for (int i = 0; i < 600; ++i) {
+        if (XCheckTypedEvent(display, type, event)) return true;
+        usleep(5000);
+    }
+    return false;
+}
+
+void RunManager(StandInManager* m) {
+    Display* d = XOpenDisplay(nullptr);
+    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(d, XInternAtom(d, "CLIPBOARD_MANAGER", False), w, CurrentTime);
+    XSync(d, False);
+    m->Ready = true;
+    XEvent request;
+    if (NextEvent(d, SelectionRequest, &request) &&
+        request.xselectionrequest.target == XInternAtom(d, "SAVE_TARGETS", False)) {
+        m->Asked = true;
+        Atom p1 = XInternAtom(d, "P1", False), p2 = XInternAtom(d, "P2", False),
+             p3 = XInternAtom(d, "P3", False);
+        Atom pairs[] = {XInternAtom(d, "UTF8_STRING", False), p1, XInternAtom(d, "text/rtf", False), p2,
+                        XInternAtom(d, "image/png", False),   p3};
+        Atom list = XInternAtom(d, "PAIRS", False);
+        XChangeProperty(d, w, list, XInternAtom(d, "ATOM_PAIR", False), 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(pairs), 6);
+        XConvertSelection(d, XInternAtom(d, "CLIPBOARD", False), XInternAtom(d, "MULTIPLE", False), list, w,
+                          CurrentTime);
+        XEvent notify;
+        if (NextEvent(d, SelectionNotify, &notify) && notify.xselection.property == list) {
+            m->Text = TakeProperty(d, w, p1);
+            m->Rtf = TakeProperty(d, w, p2);
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(d, w, list, 0, 6, False, AnyPropertyType, &type, &format, &count, &after,
+                               &data);
+            if (count == 6) m->Unknown = reinterpret_cast<Atom*>(data)[5] == None ? "None" : "converted";
+            XFree(data);
+        }
+        XSelectionEvent done = {};
+        done.type = SelectionNotify;
+        done.requestor = request.xselectionrequest.requestor;
+        done.selection = request.xselectionrequest.selection;
+        done.target = request.xselectionrequest.target;
+        done.property = request.xselectionrequest.property;
+        done.time = request.xselectionrequest.time;
+        XSendEvent(d, done.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&done));
+    }
+    XDestroyWindow(d, w);
+    XCloseDisplay(d);
+}
+
+TEST(XvfbClipboard, AtCloseTheClipboardManagerKeepsACopyThroughMultiple) {
+    XVFB_REQUIRE_BACKEND();
+    StandInManager manager;
+    std::thread thread(RunManager, &manager);
+    while (!manager.Ready)
+        usleep(1000);
+    ASSERT_TRUE(Publish(HebrewUtf16, Rtf));
+    auto start = std::chrono::steady_clock::now();
+    XvfbBackend()->Close();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    thread.join();
+    ASSERT_TRUE(XvfbBackend()->Open());
+    EXPECT_TRUE(manager.Asked);
+    EXPECT_EQ(manager.Text, HebrewUtf8);
+    EXPECT_EQ(manager.Rtf, Rtf);
+    EXPECT_EQ(manager.Unknown, "None");
+    EXPECT_LT(ms.count(), 1000);
 }
 
 } // namespace

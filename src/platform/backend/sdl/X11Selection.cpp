@@ -1,7 +1,8 @@
 // X11Selection.cpp: we own the X11 CLIPBOARD selection and serve it to other programs. A thread
 // with its own connection and a hidden 1x1 window answers SelectionRequest events (TARGETS,
 // TIMESTAMP, our offers; INCR for offers larger than the server's request size) until another
-// program takes the selection (SelectionClear). Publishing copies the blocks into offers and waits,
+// program takes the selection (SelectionClear), and at close hands it to the session's clipboard
+// manager when there is one. Publishing copies the blocks into offers and waits,
 // boundedly, for the thread to take ownership. The thread owns the connection, the window and the
 // transfers in progress; offers are shared with transfers, so a new publish never cuts a transfer.
 #include "platform/backend/sdl/ClipboardFormats.h"
@@ -42,7 +43,8 @@ struct IncrTransfer {
 struct SelectionOwner {
     Display* Connection = nullptr;
     Window Hidden = 0;
-    Atom Clipboard, Targets, Timestamp, Incr, Utf8String, Text, Stamp;
+    Atom Clipboard, Targets, Timestamp, Multiple, Incr, Utf8String, Text, Stamp;
+    Atom Manager, SaveTargets;
     int WakePipe[2] = {-1, -1};
     std::thread Thread;
     size_t ChunkSize = 0;
@@ -63,6 +65,9 @@ struct SelectionOwner {
     uint64_t PendingSerial = 0; // a publish waiting for its timestamp
     bool PendingRelease = false;
     std::vector<IncrTransfer> Transfers;
+    bool HandingOver = false; // asked the clipboard manager to keep our contents
+    bool HandedOver = false;  // and it answered
+    uint64_t HandoverDeadline = 0;
 };
 
 SelectionOwner* Owner = nullptr;
@@ -127,6 +132,53 @@ void WriteOffer(SelectionOwner* owner, Window requestor, Atom property, Atom tar
     owner->Transfers.push_back({requestor, property, type, offer.Bytes, 0, false, X11SelectionNowMs()});
 }
 
+// Converts our selection to target into requestor's property; false when we do not have it.
+bool Convert(SelectionOwner* owner, Window requestor, Atom property, Atom target) {
+    if (target == owner->Targets) {
+        std::vector<Atom> targets = {owner->Targets, owner->Timestamp, owner->Multiple};
+        for (const OfferAtom& o : owner->Offers)
+            targets.push_back(o.Target);
+        XChangeProperty(owner->Connection, requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(targets.data()), int(targets.size()));
+        return true;
+    }
+    if (target == owner->Timestamp) {
+        long stamp = long(owner->OwnedSince);
+        XChangeProperty(owner->Connection, requestor, property, XA_INTEGER, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&stamp), 1);
+        return true;
+    }
+    const OfferAtom* offer = FindOffer(owner, target);
+    if (offer == nullptr) return false;
+    WriteOffer(owner, requestor, property, target, *offer);
+    return true;
+}
+
+// MULTIPLE: the property holds (target, property) pairs; each is converted, and a pair we cannot
+// convert gets None as its property, as clipboard managers expect.
+bool ConvertMultiple(SelectionOwner* owner, Window requestor, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(owner->Connection, requestor, property, 0, 4096, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) != Success)
+        return false;
+    if (format != 32 || data == nullptr) {
+        XFree(data);
+        return false;
+    }
+    std::vector<Atom> pairs(reinterpret_cast<const Atom*>(data), reinterpret_cast<const Atom*>(data) + count);
+    XFree(data);
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        bool nested = pairs[i] == owner->Multiple || pairs[i + 1] == None;
+        if (nested || !Convert(owner, requestor, pairs[i + 1], pairs[i])) pairs[i + 1] = None;
+    }
+    XChangeProperty(owner->Connection, requestor, property, type, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(pairs.data()), int(pairs.size()));
+    return true;
+}
+
 void AnswerRequest(SelectionOwner* owner, const XSelectionRequestEvent& request) {
     XSelectionEvent reply = {};
     reply.type = SelectionNotify;
@@ -140,21 +192,10 @@ void AnswerRequest(SelectionOwner* owner, const XSelectionRequestEvent& request)
     Atom property = request.property != None ? request.property : request.target;
     bool ours = request.selection == owner->Clipboard && request.owner == owner->Hidden && owner->Owned &&
                 (request.time == CurrentTime || request.time >= owner->OwnedSince);
-    const OfferAtom* offer = ours ? FindOffer(owner, request.target) : nullptr;
-    if (ours && request.target == owner->Targets) {
-        std::vector<Atom> targets = {owner->Targets, owner->Timestamp};
-        for (const OfferAtom& o : owner->Offers)
-            targets.push_back(o.Target);
-        XChangeProperty(owner->Connection, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(targets.data()), int(targets.size()));
-        reply.property = property;
-    } else if (ours && request.target == owner->Timestamp) {
-        long stamp = long(owner->OwnedSince);
-        XChangeProperty(owner->Connection, request.requestor, property, XA_INTEGER, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&stamp), 1);
-        reply.property = property;
-    } else if (offer != nullptr) {
-        WriteOffer(owner, request.requestor, property, request.target, *offer);
+    if (ours && request.target == owner->Multiple) {
+        if (request.property != None && ConvertMultiple(owner, request.requestor, property))
+            reply.property = property;
+    } else if (ours && Convert(owner, request.requestor, property, request.target)) {
         reply.property = property;
     }
     XSendEvent(owner->Connection, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
@@ -192,6 +233,9 @@ void HandleEvent(SelectionOwner* owner, XEvent& event) {
     case SelectionRequest:
         AnswerRequest(owner, event.xselectionrequest);
         break;
+    case SelectionNotify:
+        if (event.xselection.selection == owner->Manager) owner->HandedOver = true;
+        break;
     case SelectionClear:
         if (event.xselectionclear.selection == owner->Clipboard) {
             owner->Owned = false;
@@ -211,6 +255,43 @@ void HandleEvent(SelectionOwner* owner, XEvent& event) {
     }
 }
 
+// At close, as on Windows, what we published outlives us: a clipboard manager, when the session
+// has one, is asked to take a copy (SAVE_TARGETS) and converts our targets while we keep serving.
+// False when there is nothing to hand over or nobody to take it.
+bool HandOver(SelectionOwner* owner) {
+    if (owner->HandingOver) return true;
+    if (!owner->Owned || owner->Offers.empty() ||
+        XGetSelectionOwner(owner->Connection, owner->Manager) == None)
+        return false;
+    std::vector<Atom> targets;
+    for (const OfferAtom& offer : owner->Offers)
+        targets.push_back(offer.Target);
+    Atom property = XInternAtom(owner->Connection, "KESTROVA_SAVE_TARGETS", False);
+    XChangeProperty(owner->Connection, owner->Hidden, property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(targets.data()), int(targets.size()));
+    XConvertSelection(owner->Connection, owner->Manager, owner->SaveTargets, property, owner->Hidden,
+                      owner->OwnedSince);
+    owner->HandingOver = true;
+    owner->HandoverDeadline = X11SelectionNowMs() + X11SelectionStepMs;
+    return true;
+}
+
+// Between events: a publish asked for, or the end (after a hand-over). False: stop serving.
+bool AfterEvents(SelectionOwner* owner) {
+    std::unique_lock<std::mutex> hold(owner->Lock);
+    if (owner->Stop) {
+        hold.unlock();
+        return HandOver(owner) && !owner->HandedOver && X11SelectionNowMs() < owner->HandoverDeadline;
+    }
+    if (owner->RequestSerial != owner->DoneSerial && owner->RequestSerial != owner->PendingSerial) {
+        std::vector<ClipboardOffer> offers = std::move(owner->Requested);
+        uint64_t serial = owner->RequestSerial;
+        hold.unlock();
+        BeginPublish(owner, std::move(offers), serial);
+    }
+    return true;
+}
+
 void ServeSelection(SelectionOwner* owner) {
     for (;;) {
         while (XPending(owner->Connection) > 0) {
@@ -218,19 +299,11 @@ void ServeSelection(SelectionOwner* owner) {
             XNextEvent(owner->Connection, &event);
             HandleEvent(owner, event);
         }
-        {
-            std::unique_lock<std::mutex> hold(owner->Lock);
-            if (owner->Stop) break;
-            if (owner->RequestSerial != owner->DoneSerial && owner->RequestSerial != owner->PendingSerial) {
-                std::vector<ClipboardOffer> offers = std::move(owner->Requested);
-                uint64_t serial = owner->RequestSerial;
-                hold.unlock();
-                BeginPublish(owner, std::move(offers), serial);
-            }
-        }
+        if (!AfterEvents(owner)) break;
         ExpireTransfers(owner);
         XFlush(owner->Connection);
-        X11SelectionWait(owner->Connection, owner->WakePipe[0], X11SelectionStepMs);
+        // While handing over, look at the clock often: the deadline bounds the program's exit.
+        X11SelectionWait(owner->Connection, owner->WakePipe[0], owner->HandingOver ? 20 : X11SelectionStepMs);
         char drain[64];
         while (read(owner->WakePipe[0], drain, sizeof(drain)) > 0) {}
     }
@@ -260,6 +333,9 @@ bool X11ClipboardOpen() {
     owner->Clipboard = XInternAtom(connection, "CLIPBOARD", False);
     owner->Targets = XInternAtom(connection, "TARGETS", False);
     owner->Timestamp = XInternAtom(connection, "TIMESTAMP", False);
+    owner->Multiple = XInternAtom(connection, "MULTIPLE", False);
+    owner->Manager = XInternAtom(connection, "CLIPBOARD_MANAGER", False);
+    owner->SaveTargets = XInternAtom(connection, "SAVE_TARGETS", False);
     owner->Incr = XInternAtom(connection, "INCR", False);
     owner->Utf8String = XInternAtom(connection, "UTF8_STRING", False);
     owner->Text = XInternAtom(connection, "TEXT", False);
@@ -271,7 +347,8 @@ bool X11ClipboardOpen() {
     return true;
 }
 
-// Stops serving: what we published is no longer offered once the program closes its backend.
+// Stops serving, after handing our contents to the session's clipboard manager if it has one
+// (at most X11SelectionStepMs); without one, what we published goes with us.
 void X11ClipboardClose() {
     X11SelectionReaderClose();
     if (Owner == nullptr) return;
