@@ -17,7 +17,10 @@ bool Tried = false;
 Display* TestDisplay = nullptr;
 std::string TempFolder;
 
+bool SkipClose = false;
+
 void CloseAtExit() {
+    if (SkipClose) return;
     if (Opened != nullptr) Opened->Close();
     if (TestDisplay != nullptr) XCloseDisplay(TestDisplay);
 }
@@ -39,6 +42,10 @@ const Backend* XvfbBackend() {
         }
     }
     return Opened;
+}
+
+void XvfbSkipCloseAtExit() {
+    SkipClose = true;
 }
 
 Display* XvfbDisplay() {

@@ -16,6 +16,8 @@
 
 // The backend, opened on first use; null (and the test skips) without a display.
 const Backend* XvfbBackend();
+// A forked child calls this so that its exit leaves the parent's backend alone.
+void XvfbSkipCloseAtExit();
 // The test's own connection to the display.
 Display* XvfbDisplay();
 

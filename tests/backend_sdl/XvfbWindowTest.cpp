@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -269,6 +270,20 @@ TEST(XvfbWindow, WakeEndsAWaitEvenFromASignalHandler) {
     b->ScreenSize(&width, &height);
     EXPECT_EQ(width, 1024);
     EXPECT_EQ(height, 768);
+}
+
+TEST(XvfbWindow, AProgramMayExitWithoutClosingTheBackend) {
+    XVFB_REQUIRE_BACKEND();
+    // The child inherits the open backend (its threads' records, not the threads) and exits
+    // through the ordinary exit path with its static destructors.
+    pid_t child = fork();
+    if (child == 0) {
+        XvfbSkipCloseAtExit();
+        exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 } // namespace

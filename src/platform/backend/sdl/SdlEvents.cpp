@@ -15,7 +15,9 @@ namespace {
 
 Uint32 WakeEventType = 0;
 int WakePipe[2] = {-1, -1};
-std::thread Relay;
+// Allocated, never a global object: a program that exits without closing the backend must not
+// meet the destructor of a running std::thread.
+std::thread* Relay = nullptr;
 
 void Clear(BackendEvent* event, BackendEventKind kind, uint32_t windowId) {
     memset(event, 0, sizeof(*event));
@@ -160,7 +162,7 @@ bool SdlEventsOpen() {
     if (WakeEventType == Uint32(-1) || pipe2(WakePipe, O_CLOEXEC) != 0) return false;
     // A full pipe already holds a wake; the writer never blocks.
     fcntl(WakePipe[1], F_SETFL, O_NONBLOCK);
-    Relay = std::thread(RelayWakes);
+    Relay = new std::thread(RelayWakes);
     return true;
 }
 
@@ -169,7 +171,9 @@ void SdlEventsClose() {
     char stop = 0;
     while (write(WakePipe[1], &stop, 1) < 0 && errno == EAGAIN)
         usleep(1000);
-    Relay.join();
+    Relay->join();
+    delete Relay;
+    Relay = nullptr;
     close(WakePipe[0]);
     close(WakePipe[1]);
     WakePipe[0] = WakePipe[1] = -1;
