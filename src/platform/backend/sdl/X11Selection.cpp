@@ -85,7 +85,11 @@ void BeginPublish(SelectionOwner* owner, std::vector<ClipboardOffer> offers, uin
     owner->Offers.clear();
     for (ClipboardOffer& offer : offers) {
         Atom target = XInternAtom(owner->Connection, offer.Target.c_str(), False);
-        owner->Offers.push_back({target, std::make_shared<const std::string>(std::move(offer.Bytes))});
+        // A format's names share one copy of its bytes (text is offered under three of them).
+        if (!owner->Offers.empty() && *owner->Offers.back().Bytes == offer.Bytes)
+            owner->Offers.push_back({target, owner->Offers.back().Bytes});
+        else
+            owner->Offers.push_back({target, std::make_shared<const std::string>(std::move(offer.Bytes))});
     }
     owner->PendingSerial = serial;
     owner->PendingRelease = owner->Offers.empty();
@@ -239,7 +243,8 @@ void HandleEvent(SelectionOwner* owner, XEvent& event) {
     case SelectionClear:
         if (event.xselectionclear.selection == owner->Clipboard) {
             owner->Owned = false;
-            owner->Offers.clear();
+            // A publish under way keeps its new offers: it takes the selection back.
+            if (owner->PendingSerial == 0) owner->Offers.clear();
         }
         break;
     case PropertyNotify:
