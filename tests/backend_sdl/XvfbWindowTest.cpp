@@ -5,6 +5,8 @@
 
 #include "platform/gdi/Surface.h"
 
+#include <X11/keysym.h>
+
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -119,6 +121,21 @@ TEST(XvfbWindow, InputArrivesAsBackendEvents) {
     EXPECT_EQ(downs[3].Modifiers, BackendModShift);
     EXPECT_EQ(downs[5].Key, 'X');
     EXPECT_EQ(downs[5].Modifiers, BackendModAlt);
+
+    // On a Hebrew layout the C key gives bet; Ctrl+that key is still Ctrl+C, as on Windows.
+    Display* display = XvfbDisplay();
+    KeyCode c = XKeysymToKeycode(display, XK_c);
+    KeySym bet[2] = {XK_hebrew_bet, XK_hebrew_bet}, latin[2] = {XK_c, XK_C};
+    XChangeKeyboardMapping(display, c, 2, bet, 1);
+    XSync(display, False);
+    XvfbCollect(100);
+    XvfbRun("xdotool key ctrl+hebrew_bet");
+    downs = KeyDowns(XvfbCollect(300));
+    XChangeKeyboardMapping(display, c, 2, latin, 1);
+    XSync(display, False);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[1].Key, 'C');
+    EXPECT_EQ(downs[1].Modifiers, BackendModCtrl);
     b->DestroyTopLevel(window);
 }
 

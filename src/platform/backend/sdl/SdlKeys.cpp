@@ -30,6 +30,17 @@ constexpr KeyRow Keys[] = {
     {SDLK_QUOTE, 0xDE},        {SDLK_AC_BACK, 0xA6},     {SDLK_AC_FORWARD, 0xA7}, {SDLK_AC_SEARCH, 0xAA},
 };
 
+// The punctuation keys by position, for layouts that put letters of another script on them.
+constexpr struct {
+    SDL_Scancode Scancode;
+    uint16_t Vk;
+} Punctuation[] = {
+    {SDL_SCANCODE_SEMICOLON, 0xBA},    {SDL_SCANCODE_EQUALS, 0xBB},      {SDL_SCANCODE_COMMA, 0xBC},
+    {SDL_SCANCODE_MINUS, 0xBD},        {SDL_SCANCODE_PERIOD, 0xBE},      {SDL_SCANCODE_SLASH, 0xBF},
+    {SDL_SCANCODE_GRAVE, 0xC0},        {SDL_SCANCODE_LEFTBRACKET, 0xDB}, {SDL_SCANCODE_BACKSLASH, 0xDC},
+    {SDL_SCANCODE_RIGHTBRACKET, 0xDD}, {SDL_SCANCODE_APOSTROPHE, 0xDE},
+};
+
 constexpr uint16_t VkF1 = 0x70;
 
 } // namespace
@@ -47,6 +58,8 @@ uint16_t SdlVirtualKey(SDL_Keycode key, SDL_Scancode scancode) {
     if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
         return uint16_t('1' + (scancode - SDL_SCANCODE_1));
     if (scancode == SDL_SCANCODE_0) return uint16_t('0');
+    for (const auto& row : Punctuation)
+        if (row.Scancode == scancode) return row.Vk;
     return 0;
 }
 
