@@ -289,6 +289,24 @@ TEST(XvfbWindow, WakeEndsAWaitEvenFromASignalHandler) {
     EXPECT_EQ(height, 768);
 }
 
+TEST(XvfbWindow, FullScreenCoversTheScreenAndComesBack) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    HWND window = XvfbHandle(0x105);
+    ASSERT_TRUE(Show(window, RECT{300, 300, 540, 620}, u"Kestrova full"));
+    XvfbCollect(100);
+    b->SetFullScreen(window, true);
+    BackendEvent event;
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::Resized, &event));
+    EXPECT_EQ(event.Width, 1024);
+    EXPECT_EQ(event.Height, 768);
+    b->SetFullScreen(window, false);
+    ASSERT_TRUE(XvfbWaitFor(BackendEventKind::Resized, &event));
+    EXPECT_EQ(event.Width, 240);
+    EXPECT_EQ(event.Height, 320);
+    b->DestroyTopLevel(window);
+}
+
 TEST(XvfbWindow, AProgramMayExitWithoutClosingTheBackend) {
     XVFB_REQUIRE_BACKEND();
     // The child inherits the open backend (its threads' records, not the threads) and exits

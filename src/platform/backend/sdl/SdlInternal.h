@@ -20,6 +20,8 @@ struct SdlTopLevel {
     int Width;   // the client size we last set or reported, so that our own
     int Height;  // resizes are not echoed back as Resized
     bool Visible;
+    bool FullScreenByHand; // covering the display ourselves (no window manager to ask)
+    SDL_Rect Windowed;     // where it was before that
 };
 
 // The record of window, or of the native window with SDL id `id`; null when there is none.

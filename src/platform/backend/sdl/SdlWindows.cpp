@@ -8,6 +8,11 @@
 
 #include "platform/gdi/Surface.h"
 
+// Xlib last: its macros (None, Bool) would rename our identifiers.
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -46,7 +51,7 @@ bool SdlCreateTopLevel(HWND window, const RECT& client, const WCHAR* title) {
     SDL_Window* native = SDL_CreateWindow(SdlUtf8(title).c_str(), int(client.left), int(client.top), width,
                                           height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (native == nullptr) return false;
-    Windows.push_back({window, native, SDL_GetWindowID(native), width, height, false});
+    Windows.push_back({window, native, SDL_GetWindowID(native), width, height, false, false, {}});
     return true;
 }
 
@@ -101,9 +106,50 @@ void SdlRaise(HWND window) {
     if (SdlTopLevel* w = SdlFindWindow(window)) SDL_RaiseWindow(w->Native);
 }
 
+// True when a window manager that follows the desktop conventions runs on the window's X display
+// (it is the one that carries out a full-screen request); other video drivers count as true.
+static bool HasWindowManager(SDL_Window* native) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(native, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    Display* display = info.info.x11.display;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == 0) return false;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                    &format, &count, &after, &data) == Success &&
+                 count == 1;
+    XFree(data);
+    return found;
+}
+
 void SdlSetFullScreen(HWND window, bool fullScreen) {
-    if (SdlTopLevel* w = SdlFindWindow(window))
+    SdlTopLevel* w = SdlFindWindow(window);
+    if (w == nullptr) return;
+    if (!w->FullScreenByHand && HasWindowManager(w->Native)) {
         SDL_SetWindowFullscreen(w->Native, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        return;
+    }
+    // A bare X server (a kiosk, a test display): nobody would act on the request, so the window
+    // covers its display itself, and goes back to where it was. The size change comes back as
+    // Resized, as a window manager's would.
+    if (fullScreen == w->FullScreenByHand) return;
+    if (fullScreen) {
+        SDL_GetWindowPosition(w->Native, &w->Windowed.x, &w->Windowed.y);
+        SDL_GetWindowSize(w->Native, &w->Windowed.w, &w->Windowed.h);
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(w->Native)), &bounds) != 0) return;
+        SDL_SetWindowPosition(w->Native, bounds.x, bounds.y);
+        SDL_SetWindowSize(w->Native, bounds.w, bounds.h);
+        SDL_RaiseWindow(w->Native);
+    } else {
+        SDL_SetWindowPosition(w->Native, w->Windowed.x, w->Windowed.y);
+        SDL_SetWindowSize(w->Native, w->Windowed.w, w->Windowed.h);
+    }
+    w->FullScreenByHand = fullScreen;
 }
 
 // Copies the rectangle `area` of the framebuffer onto the window surface.
