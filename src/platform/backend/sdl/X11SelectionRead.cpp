@@ -1,8 +1,8 @@
 // X11SelectionRead.cpp: reads another program's CLIPBOARD in one of our formats. The calling
 // thread asks the owner for each target the format is known by, best first, on a connection of its
 // own (opened on first use, closed with the backend). An owner that does not answer costs at most
-// X11SelectionStepMs in all; an INCR transfer may take that long for each of its pieces. The block returned
-// is malloc'd; the caller frees it.
+// X11SelectionStepMs in all; an INCR transfer may take that long for each of its pieces. The block
+// returned is malloc'd; the caller frees it.
 #include "platform/backend/sdl/ClipboardFormats.h"
 #include "platform/backend/sdl/SdlInternal.h"
 
