@@ -60,12 +60,14 @@ bool XvfbWaitFor(BackendEventKind kind, BackendEvent* event, int ms) {
     return false;
 }
 
-std::vector<BackendEvent> XvfbCollect(int ms) {
+std::vector<BackendEvent> XvfbCollect(int ms, const XvfbEnough& enough) {
     std::vector<BackendEvent> events;
     uint64_t deadline = NowMs() + uint64_t(ms);
     BackendEvent event;
-    for (uint64_t now = NowMs(); now < deadline; now = NowMs())
+    for (uint64_t now = NowMs(); now < deadline; now = NowMs()) {
         if (Opened->WaitEvent(&event, int(deadline - now))) events.push_back(event);
+        if (enough != nullptr && enough(events)) break;
+    }
     return events;
 }
 

@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@ Display* XvfbDisplay();
 
 // Waits up to ms for an event of kind (others are dropped); false when none came.
 bool XvfbWaitFor(BackendEventKind kind, BackendEvent* event, int ms = 2000);
-// Every event that arrives within ms.
-std::vector<BackendEvent> XvfbCollect(int ms);
+// Every event that arrives within ms, or until enough (when given) says the events suffice: a
+// loaded machine gets the whole time, an idle one does not wait it out.
+using XvfbEnough = std::function<bool(const std::vector<BackendEvent>&)>;
+std::vector<BackendEvent> XvfbCollect(int ms, const XvfbEnough& enough = nullptr);
 
 // Runs a command through the shell; its exit status / its standard output.
 int XvfbRun(const std::string& command);

@@ -72,6 +72,11 @@ std::vector<BackendEvent> KeyDowns(const std::vector<BackendEvent>& events) {
     return downs;
 }
 
+// The key downs of what xdotool sends, once `count` of them have come (or after 3 s).
+std::vector<BackendEvent> CollectKeyDowns(size_t count) {
+    return KeyDowns(XvfbCollect(
+        3000, [count](const std::vector<BackendEvent>& events) { return KeyDowns(events).size() >= count; }));
+}
 TEST(XvfbWindow, InputArrivesAsBackendEvents) {
     XVFB_REQUIRE_BACKEND();
     const Backend* b = XvfbBackend();
@@ -104,7 +109,7 @@ TEST(XvfbWindow, InputArrivesAsBackendEvents) {
 
     XvfbRun(
         "xdotool key Return Prior Next End Home Left Up Right Down F1 F12 a 7 Escape BackSpace Tab Delete");
-    std::vector<BackendEvent> downs = KeyDowns(XvfbCollect(300));
+    std::vector<BackendEvent> downs = CollectKeyDowns(17);
     std::vector<uint16_t> keys;
     for (const BackendEvent& e : downs)
         keys.push_back(e.Key);
@@ -112,7 +117,7 @@ TEST(XvfbWindow, InputArrivesAsBackendEvents) {
                                            46}));
 
     XvfbRun("xdotool key ctrl+c shift+b alt+x");
-    downs = KeyDowns(XvfbCollect(300));
+    downs = CollectKeyDowns(6);
     ASSERT_EQ(downs.size(), 6u);
     EXPECT_EQ(downs[0].Key, 0x11);
     EXPECT_EQ(downs[1].Key, 'C');
@@ -130,7 +135,7 @@ TEST(XvfbWindow, InputArrivesAsBackendEvents) {
     XSync(display, False);
     XvfbCollect(100);
     XvfbRun("xdotool key ctrl+hebrew_bet");
-    downs = KeyDowns(XvfbCollect(300));
+    downs = CollectKeyDowns(2);
     XChangeKeyboardMapping(display, c, 2, latin, 1);
     XSync(display, False);
     ASSERT_EQ(downs.size(), 2u);
@@ -189,7 +194,10 @@ TEST(XvfbWindow, TextInputOnlyWhileOnAndInUtf8) {
     XvfbCollect(100); // the backend sees the new keyboard mapping
     b->TextInput(window, true);
     XvfbRun("xdotool type 'Ab1 \xC3\xA9\xD7\xA9\xD7\x9C'");
-    EXPECT_EQ(TextOf(XvfbCollect(400)), "Ab1 \xC3\xA9\xD7\xA9\xD7\x9C");
+    const std::string typed = "Ab1 \xC3\xA9\xD7\xA9\xD7\x9C";
+    EXPECT_EQ(
+        TextOf(XvfbCollect(3000, [&](const auto& events) { return TextOf(events).size() >= typed.size(); })),
+        typed);
     b->TextInput(window, false);
     UnbindKeycodes(codes);
     b->DestroyTopLevel(window);
