@@ -1,7 +1,7 @@
 // clipboard_fuzz.cpp: the clipboard's conversions of another program's bytes (the desktop
 // backend's ClipboardFormats) on any input. The first byte picks the reply type: UTF-8 text,
-// Latin-1 text (STRING), RTF, or our own UTF-16 text offered out. Text must come back zero-ended
-// with its size counting the zero, and text converted back to UTF-8 must read back the same.
+// Latin-1 text (STRING), RTF, or our own UTF-16 text offered out. Text must come back with no zero
+// inside its size and one after it, and text converted back to UTF-8 must read back the same.
 #include "platform/backend/sdl/ClipboardFormats.h"
 
 #include <cstdlib>
@@ -13,8 +13,8 @@ static void CheckText(const char* type, const std::string& bytes) {
     auto* block = static_cast<char16_t*>(ClipboardBlockFromTarget(ClipboardUnicodeText, type, bytes, &size));
     if (block == nullptr) return;
     size_t units = size / 2;
-    if (size % 2 != 0 || units == 0 || block[units - 1] != 0) std::abort();
-    for (size_t i = 0; i + 1 < units; ++i)
+    if (size % 2 != 0 || block[units] != 0) std::abort();
+    for (size_t i = 0; i < units; ++i)
         if (block[i] == 0) std::abort();
     // Our text offered back out, then received again, is the same text.
     std::vector<ClipboardOffer> offers;

@@ -51,7 +51,7 @@ std::u16string ReadText() {
     auto* block = static_cast<char16_t*>(XvfbBackend()->ClipboardRead(13, nullptr, &size));
     if (block == nullptr) return u"<none>";
     std::u16string text(block);
-    EXPECT_EQ(size, (text.size() + 1) * 2);
+    EXPECT_EQ(size, text.size() * 2);
     free(block);
     return text;
 }

@@ -13,12 +13,13 @@ static bool IsRtfName(const WCHAR* name) {
     return name != nullptr && wcsicmp16(name, ClipboardRtfName) == 0;
 }
 
+// The block's text up to its first zero unit; the block may sit at any address.
 static std::string TextAsUtf8(const void* block, size_t size) {
-    const auto* units = static_cast<const char16_t*>(block);
-    size_t count = size / sizeof(char16_t), n = 0;
-    while (n < count && units[n] != 0)
-        ++n;
-    return PlatformUtf16ToUtf8(std::u16string(units, n));
+    std::u16string text(size / sizeof(char16_t), u'\0');
+    if (!text.empty()) memcpy(text.data(), block, text.size() * sizeof(char16_t));
+    size_t end = text.find(u'\0');
+    if (end != std::u16string::npos) text.resize(end);
+    return PlatformUtf16ToUtf8(text);
 }
 
 std::string ClipboardLatin1FromUtf8(const std::string& utf8) {
@@ -98,7 +99,7 @@ void* ClipboardBlockFromTarget(UINT format, const std::string& type, const std::
         if (block == nullptr) return nullptr;
         memcpy(block, text.data(), text.size() * sizeof(char16_t));
         block[text.size()] = 0;
-        *size = (text.size() + 1) * sizeof(char16_t);
+        *size = text.size() * sizeof(char16_t);
         return block;
     }
     auto* block = static_cast<char*>(malloc(bytes.size() + 1));

@@ -35,9 +35,10 @@ std::vector<std::string> ClipboardTargetsToRead(UINT format, const WCHAR* name);
 // Some owners answer every request with whatever they hold, so the type decides, not the request.
 bool ClipboardTypeFits(UINT format, const WCHAR* name, const std::string& type);
 
-// Our block for bytes received with this type: text as zero-terminated UTF-16 (size counts the
-// terminator; malformed UTF-8 becomes U+FFFD; STRING is Latin-1), other formats as the bytes with
-// a zero byte after them that size does not count. Null only when memory runs out.
+// Our block for bytes received with this type: text as UTF-16 up to its first zero (malformed UTF-8
+// becomes U+FFFD; STRING is Latin-1), other formats as the bytes. Size counts the content only; a
+// zero unit (text) or byte (others) follows it in the block all the same. Null only when memory
+// runs out.
 void* ClipboardBlockFromTarget(UINT format, const std::string& type, const std::string& bytes, size_t* size);
 
 // UTF-8 as Latin-1, '?' for characters Latin-1 lacks.
