@@ -2,6 +2,10 @@
 // (Hebrew included) and RTF under every target name, xclip's text and RTF read back, 2 MB both
 // ways through INCR, ownership lost to another program, a bounded wait on a silent owner, and the
 // hand-over to a clipboard manager at close.
+// The Win32 names first: Xlib's macros (None, Bool, Status) come with XvfbSupport.h.
+#include "platform/Win32Clipboard.h"
+#include "platform/backend/ServiceBackend.h"
+
 #include "XvfbSupport.h"
 
 #include <atomic>
@@ -296,6 +300,40 @@ TEST(XvfbClipboard, AtCloseTheClipboardManagerKeepsACopyThroughMultiple) {
     EXPECT_EQ(manager.Rtf, Rtf);
     EXPECT_EQ(manager.Unknown, "None");
     EXPECT_LT(ms.count(), 1000);
+}
+
+// The whole way, as the reader's own code does it: SetClipboardData and CloseClipboard reach xclip,
+// and GetClipboardData reads what xclip holds.
+HANDLE BlockOf(const void* bytes, size_t size) {
+    HLOCAL block = LocalAlloc(LMEM_MOVEABLE, size);
+    if (block != nullptr) memcpy(block, bytes, size);
+    return block;
+}
+
+TEST(XvfbClipboard, TheWin32CallsGoThroughTheDesktopClipboard) {
+    XVFB_REQUIRE_BACKEND();
+    ServiceUseBackend(SdlBackend());
+    UINT rtfFormat = RegisterClipboardFormatW(u"Rich Text Format");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(EmptyClipboard());
+    std::u16string text = HebrewUtf16 + u'\0';
+    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, BlockOf(text.data(), text.size() * 2)), nullptr);
+    ASSERT_NE(SetClipboardData(rtfFormat, BlockOf(Rtf.c_str(), Rtf.size() + 1)), nullptr);
+    ASSERT_TRUE(CloseClipboard());
+    EXPECT_EQ(Xclip("UTF8_STRING"), HebrewUtf8);
+    EXPECT_EQ(Xclip("Rich Text Format"), Rtf);
+
+    XclipSet("UTF8_STRING", "from xclip \xD7\x90");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto* got = static_cast<const WCHAR*>(GetClipboardData(CF_UNICODETEXT));
+    EXPECT_EQ(std::u16string(got != nullptr ? got : u"<none>"), u"from xclip \u05D0");
+    ASSERT_TRUE(CloseClipboard());
+    XclipSet("text/rtf", Rtf);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto* rtf = static_cast<const char*>(GetClipboardData(rtfFormat));
+    EXPECT_EQ(std::string(rtf != nullptr ? rtf : "<none>"), Rtf);
+    ASSERT_TRUE(CloseClipboard());
+    ServiceUseBackend(nullptr);
 }
 
 } // namespace
