@@ -127,4 +127,41 @@ TEST(OpenAddress, RunsTheHandlerDetachedWithTheAddressAsOneArgument) {
     setenv("PATH", s.OldPath.c_str(), 1);
 }
 
+// With no X display (a pure Wayland session; here SDL's display-less driver stands in for it) text
+// goes through SDL's clipboard and the other formats stay in the program.
+TEST(NoXDisplay, TextThroughSdlsClipboardAndOwnershipByItsText) {
+    std::string display = getenv("DISPLAY") != nullptr ? getenv("DISPLAY") : "";
+    unsetenv("DISPLAY");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const Backend* b = SdlBackend();
+    ASSERT_TRUE(b->Open());
+    EXPECT_FALSE(b->ClipboardOwned());
+    const char16_t text[] = u"\u05E9\u05DC\u05D5\u05DD";
+    const char rtf[] = "{\\rtf1 x}";
+    UINT formats[] = {13, 0xC001};
+    const WCHAR* names[] = {nullptr, u"Rich Text Format"};
+    const void* blocks[] = {text, rtf};
+    size_t sizes[] = {sizeof(text), sizeof(rtf)};
+    EXPECT_TRUE(b->ClipboardPublish(formats, names, blocks, sizes, 2));
+    EXPECT_TRUE(b->ClipboardOwned());
+    size_t size = 0;
+    auto* read = static_cast<char16_t*>(b->ClipboardRead(13, nullptr, &size));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(std::u16string(read), text);
+    free(read);
+    EXPECT_EQ(b->ClipboardRead(0xC001, u"Rich Text Format", &size), nullptr);
+    // RTF alone: other programs see an empty clipboard, and it is still ours.
+    EXPECT_TRUE(b->ClipboardPublish(formats + 1, names + 1, blocks + 1, sizes + 1, 1));
+    EXPECT_TRUE(b->ClipboardOwned());
+    EXPECT_EQ(b->ClipboardRead(13, nullptr, &size), nullptr);
+    // The windows work without a display too.
+    HWND window = reinterpret_cast<HWND>(uintptr_t(7));
+    EXPECT_TRUE(b->CreateTopLevel(window, RECT{0, 0, 40, 30}, u"dummy"));
+    b->ShowTopLevel(window, true);
+    b->DestroyTopLevel(window);
+    b->Close();
+    unsetenv("SDL_VIDEODRIVER");
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+}
+
 } // namespace

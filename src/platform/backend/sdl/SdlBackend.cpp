@@ -21,7 +21,8 @@ namespace {
 
 bool Opened = false;
 bool X11Clipboard = false;
-std::string SetText; // what we last gave SDL's clipboard (no X display)
+std::string SetText;    // what we last gave SDL's clipboard (no X display)
+bool Published = false; // and that we did
 
 bool Open() {
     if (Opened) return true;
@@ -57,6 +58,7 @@ void Close() {
     SDL_Quit();
     Opened = false;
     X11Clipboard = false;
+    Published = false;
 }
 
 void ScreenSize(int* width, int* height) {
@@ -83,17 +85,21 @@ void TextInput(HWND, bool on) {
         SDL_StopTextInput();
 }
 
+// Without an X display: the text (empty when none was set, as an emptied clipboard shows other
+// programs) goes to SDL's clipboard; the other formats stay with the clipboard layer.
 bool ClipboardPublish(const UINT* formats, const WCHAR* const* names, const void* const* blocks,
                       const size_t* sizes, size_t count) {
     if (X11Clipboard) return X11ClipboardPublish(formats, names, blocks, sizes, count);
+    std::string text;
     for (size_t i = 0; i < count; ++i) {
+        if (formats[i] != ClipboardUnicodeText) continue;
         std::vector<ClipboardOffer> offers;
         ClipboardOffersFor(formats[i], nullptr, blocks[i], sizes[i], &offers);
-        if (formats[i] != ClipboardUnicodeText || offers.empty()) continue;
-        SetText = offers[0].Bytes;
-        return SDL_SetClipboardText(SetText.c_str()) == 0;
+        if (!offers.empty()) text = offers[0].Bytes;
     }
-    return false;
+    SetText = text;
+    Published = SDL_SetClipboardText(text.c_str()) == 0;
+    return Published;
 }
 
 void* ClipboardRead(UINT format, const WCHAR* name, size_t* size) {
@@ -105,9 +111,11 @@ void* ClipboardRead(UINT format, const WCHAR* name, size_t* size) {
     return block;
 }
 
+// Without an X display we cannot be told that another program took the clipboard: ours is still
+// the system's while its text is the text we set (SDL gives "" for no text).
 bool ClipboardOwned() {
     if (X11Clipboard) return X11ClipboardOwned();
-    if (SetText.empty() || !SDL_HasClipboardText()) return false;
+    if (!Published) return false;
     char* text = SDL_GetClipboardText();
     bool same = text != nullptr && SetText == text;
     SDL_free(text);
