@@ -23,6 +23,9 @@ TEST_PACKAGES=(
     clang-14 libclang-rt-14-dev
     dpkg-dev desktop-file-utils
     unicode-data
+    # A virtual X server for the desktop backend's tests, and the tools that type, click and use
+    # the clipboard on it as another program would.
+    xvfb xdotool xclip
 )
 
 with_tests=0

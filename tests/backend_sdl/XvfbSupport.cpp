@@ -1,0 +1,119 @@
+// XvfbSupport.cpp: the Xvfb tests' shared helpers (see XvfbSupport.h). The backend stays open for
+// the whole run and is closed at exit; the temporary folder is left for a failed run to inspect.
+#include "XvfbSupport.h"
+
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+const Backend* Opened = nullptr;
+bool Tried = false;
+Display* TestDisplay = nullptr;
+std::string TempFolder;
+
+bool SkipClose = false;
+
+void CloseAtExit() {
+    if (SkipClose) return;
+    if (Opened != nullptr) Opened->Close();
+    if (TestDisplay != nullptr) XCloseDisplay(TestDisplay);
+}
+
+uint64_t NowMs() {
+    using namespace std::chrono;
+    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+} // namespace
+
+const Backend* XvfbBackend() {
+    if (!Tried) {
+        Tried = true;
+        if (getenv("DISPLAY") != nullptr && SdlBackend()->Open()) {
+            Opened = SdlBackend();
+            TestDisplay = XOpenDisplay(nullptr);
+            atexit(CloseAtExit);
+        }
+    }
+    return Opened;
+}
+
+void XvfbSkipCloseAtExit() {
+    SkipClose = true;
+}
+
+Display* XvfbDisplay() {
+    return TestDisplay;
+}
+
+bool XvfbWaitFor(BackendEventKind kind, BackendEvent* event, int ms) {
+    uint64_t deadline = NowMs() + uint64_t(ms);
+    for (uint64_t now = NowMs(); now < deadline; now = NowMs()) {
+        if (Opened->WaitEvent(event, int(deadline - now)) && event->Kind == kind) return true;
+    }
+    return false;
+}
+
+std::vector<BackendEvent> XvfbCollect(int ms, const XvfbEnough& enough) {
+    std::vector<BackendEvent> events;
+    uint64_t deadline = NowMs() + uint64_t(ms);
+    BackendEvent event;
+    for (uint64_t now = NowMs(); now < deadline; now = NowMs()) {
+        if (Opened->WaitEvent(&event, int(deadline - now))) events.push_back(event);
+        if (enough != nullptr && enough(events)) break;
+    }
+    return events;
+}
+
+int XvfbRun(const std::string& command) {
+    int status = system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string XvfbOutput(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+std::string XvfbTempPath(const char* name) {
+    if (TempFolder.empty()) {
+        char pattern[] = "/tmp/kestrova-xvfb-XXXXXX";
+        if (mkdtemp(pattern) != nullptr) TempFolder = pattern;
+    }
+    return TempFolder + "/" + name;
+}
+
+void XvfbWriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<uint32_t> XvfbGrab(int x, int y, int width, int height) {
+    std::vector<uint32_t> pixels;
+    XSync(TestDisplay, False);
+    XImage* image = XGetImage(TestDisplay, DefaultRootWindow(TestDisplay), x, y, unsigned(width),
+                              unsigned(height), AllPlanes, ZPixmap);
+    if (image == nullptr) return pixels;
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            pixels.push_back(uint32_t(XGetPixel(image, column, row)) & 0xFFFFFFu);
+    XDestroyImage(image);
+    return pixels;
+}
+
+unsigned long XvfbFindWindow(const char* title) {
+    std::string out = XvfbOutput(std::string("xdotool search --name '^") + title + "$' 2>/dev/null");
+    return strtoul(out.c_str(), nullptr, 10);
+}

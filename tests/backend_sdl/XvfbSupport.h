@@ -1,0 +1,50 @@
+// XvfbSupport.h: what the Xvfb tests share: the backend opened once for the run, a pump that
+// waits for a kind of event, the outside tools (xdotool, xclip) run as commands, and the screen
+// read back through Xlib. The test's own X connection is separate from the backend's.
+#pragma once
+
+#include "platform/backend/sdl/SdlBackend.h"
+
+// GoogleTest first: Xlib's macros (None, Bool) would rename its identifiers.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The backend, opened on first use; null (and the test skips) without a display.
+const Backend* XvfbBackend();
+// A forked child calls this so that its exit leaves the parent's backend alone.
+void XvfbSkipCloseAtExit();
+// The test's own connection to the display.
+Display* XvfbDisplay();
+
+// Waits up to ms for an event of kind (others are dropped); false when none came.
+bool XvfbWaitFor(BackendEventKind kind, BackendEvent* event, int ms = 2000);
+// Every event that arrives within ms, or until enough (when given) says the events suffice: a
+// loaded machine gets the whole time, an idle one does not wait it out.
+using XvfbEnough = std::function<bool(const std::vector<BackendEvent>&)>;
+std::vector<BackendEvent> XvfbCollect(int ms, const XvfbEnough& enough = nullptr);
+
+// Runs a command through the shell; its exit status / its standard output.
+int XvfbRun(const std::string& command);
+std::string XvfbOutput(const std::string& command);
+// A file in a fresh folder for this run.
+std::string XvfbTempPath(const char* name);
+void XvfbWriteFile(const std::string& path, const std::string& bytes);
+
+// The screen's pixels in a rectangle, as 0x00RRGGBB.
+std::vector<uint32_t> XvfbGrab(int x, int y, int width, int height);
+
+// The X window id of the top-level window titled title (xdotool search), 0 when none.
+unsigned long XvfbFindWindow(const char* title);
+
+inline HWND XvfbHandle(uintptr_t n) {
+    return reinterpret_cast<HWND>(n);
+}
+
+#define XVFB_REQUIRE_BACKEND()                                                                               \
+    if (XvfbBackend() == nullptr) GTEST_SKIP() << "no X display"
