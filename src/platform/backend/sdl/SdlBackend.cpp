@@ -144,6 +144,7 @@ constexpr Backend Table = {
     .ClipboardRead = ClipboardRead,
     .ClipboardOwned = ClipboardOwned,
     .OpenAddress = SdlOpenAddress,
+    .LoadScript = nullptr, // scripts run on the headless backend only
 };
 
 } // namespace
