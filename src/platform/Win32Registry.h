@@ -15,6 +15,8 @@
 
 #include "platform/Win32Types.h"
 
+#include <string>
+
 typedef DWORD REGSAM;
 typedef HKEY* PHKEY;
 typedef DWORD* LPDWORD;
@@ -86,3 +88,5 @@ LONG RegCloseKey(HKEY key);
 // Not Win32, for tests and tools: forgets the registry in memory and every open key (their handles
 // become invalid) without writing; the next call loads filePath, or the usual file for null.
 void PlatformResetRegistry(const char* filePath);
+// Not Win32: the settings file in use (the one PlatformResetRegistry named, else the default).
+std::string PlatformRegistryFilePath();

@@ -282,3 +282,8 @@ void PlatformResetRegistry(const char* filePath) {
         },
         nullptr);
 }
+
+std::string PlatformRegistryFilePath() {
+    Registry& r = State();
+    return r.PathGiven ? r.GivenPath : RegDefaultFilePath();
+}

@@ -108,11 +108,15 @@ HWND GetActiveWindow() {
     return IsWindow(State().Active) ? State().Active : nullptr;
 }
 
+// Without a window of its own in front, the program asks another running copy what it shows.
 HWND GetForegroundWindow() {
-    return GetActiveWindow();
+    HWND active = GetActiveWindow();
+    return active ? active : RemoteForeground();
 }
 
 BOOL SetForegroundWindow(HWND window) {
+    WindowRecord* remote = WindowFind(window);
+    if (remote && remote->Remote) return RemoteSetForeground(remote);
     WindowRecord* w = WindowRoot(WindowFind(window));
     if (w == nullptr) return FALSE;
     FocusActivate(w->Handle, WA_ACTIVE);

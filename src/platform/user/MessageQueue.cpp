@@ -87,7 +87,7 @@ bool QueueNext(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wait
             return true;
         }
         PaintPresentAll();
-        int timeout = wait ? TimerMsUntilNext(filter) : 0;
+        int timeout = RemoteServe(wait ? TimerMsUntilNext(filter) : 0);
         if (b.WaitEvent == nullptr) {
             // No backend: nothing will ever arrive but timers; an idle loop with none ends as if
             // the program had been asked to quit, so a loop run without a backend cannot hang.

@@ -45,6 +45,7 @@ struct WindowRecord {
     // Not wired yet: a window of another running copy (single instance). FindWindowW would give a
     // proxy record whose messages travel over the instance link instead of calling Proc.
     bool Remote;
+    std::u16string RemoteClass; // a remote window's class name
 };
 
 // Classes (WindowClasses.cpp).
@@ -119,3 +120,12 @@ void TimerDropWindow(HWND window);
 int MessageBoxShow(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type);
 // The answer a box of this type gives when it is closed without a button (Escape, WM_CLOSE).
 int MessageBoxEscapeAnswer(UINT type);
+
+// Windows of another running copy (RemoteWindows.cpp).
+bool RemoteListen(WindowRecord* w); // false: another copy holds the window's class and name
+void RemoteClose(HWND window);
+int RemoteServe(int timeoutMs); // answers waiting requests; gives the wait's timeout to use
+HWND RemoteFindWindow(LPCWSTR className, LPCWSTR windowName);
+LRESULT RemoteSend(WindowRecord* w, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL RemoteSetForeground(WindowRecord* w);
+HWND RemoteForeground(); // the other copy's window in front, or null

@@ -66,6 +66,7 @@ void FreeTree(HWND window) {
     w = WindowFind(window);
     if (w == nullptr) return;
     FocusForgetWindow(window);
+    RemoteClose(window);
     PaintReleaseDcs(w);
     TimerDropWindow(window);
     QueueDropWindow(window);
@@ -83,9 +84,9 @@ bool Link(WindowRecord* w) {
         parent->Children.push_back(w->Handle);
         return true;
     }
-    // The single-instance link plugs in here too: a top-level window binds its (class, name)
-    // socket as it is created (InstanceLinkListen), so a second copy started at the same moment
-    // finds it; the socket's descriptor then joins the backend's wait.
+    // A window of the program's own class binds its (class, name) socket as it is created, so a
+    // second copy started at the same moment finds it and cannot make the same window.
+    if (!RemoteListen(w)) return false;
     w->Framebuffer = new Surface{};
     if (!WindowFitFramebuffer(w)) return false;
     Table().TopLevels.insert(Table().TopLevels.begin(), w->Handle);
@@ -168,7 +169,8 @@ void WindowRaise(HWND window) {
 
 LRESULT WindowCall(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowRecord* w = WindowFind(window);
-    if (w == nullptr || w->Remote) return 0; // the instance link answers for remote windows
+    if (w == nullptr) return 0;
+    if (w->Remote) return RemoteSend(w, message, wParam, lParam); // the instance link answers
     ++w->ActiveCalls;
     LRESULT result = w->Proc(window, message, wParam, lParam);
     if (--w->ActiveCalls == 0 && w->Dead) FreeRecord(w);
@@ -380,16 +382,14 @@ int GetWindowTextLengthW(HWND window) {
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
     ClassRecord* c = className ? ClassFind(className) : nullptr;
-    if (className && c == nullptr) return nullptr;
     for (HWND top : Table().TopLevels) {
         WindowRecord* w = WindowFind(top);
-        if (w == nullptr || (c && w->Class != c)) continue;
+        if (w == nullptr || (className && (c == nullptr || w->Class != c))) continue;
         if (windowName && wcsicmp16(w->Text.c_str(), windowName) != 0) continue;
         return top;
     }
-    // The single-instance link plugs in here: when no window of this process matches, ask the other
-    // running copy (InstanceLinkCall) and answer a proxy record (WindowRecord::Remote).
-    return nullptr;
+    // No window of this process: another running copy may have it.
+    return RemoteFindWindow(className, windowName);
 }
 
 namespace {
