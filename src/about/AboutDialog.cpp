@@ -89,7 +89,7 @@ void CheckForUpdates(HWND owner) {
 }
 
 void MakeLinkFont(HWND dialog) {
-    HWND button = GetDlgItem(dialog, IDC_ABOUT_LINK);
+    HWND button = GetDlgItem(dialog, IDC_HOME_LINK);
     if (button == nullptr) return;
     HDC dc = GetDC(button);
     LOGFONTW lf{};
@@ -130,7 +130,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         switch (LOWORD(wParam)) {
         case IDOK:
         case IDCANCEL: EndAbout(dialog, LOWORD(wParam)); return TRUE;
-        case IDC_ABOUT_LINK: OpenHomePage(GetDlgItem(dialog, IDC_ABOUT_LINK)); return TRUE;
+        case IDC_HOME_LINK: OpenHomePage(GetDlgItem(dialog, IDC_HOME_LINK)); return TRUE;
         default: return FALSE;
         }
     default: return FALSE;

@@ -2,12 +2,11 @@
 // check that opens the maker's update page with the product and version in the address.
 #pragma once
 
-#include "about/WebAddress.h"
 #include "platform/Win32.h"
+#include "resources/ResourceIds.h"
 
-constexpr WORD AboutResource = 103;
-constexpr int IDC_ABOUT_LINK = 1025;
 
+// The maker's site (configured in resources/ResourceIds.h): the link's text and address.
 inline constexpr const WCHAR* HomePage = u"" KESTROVA_HOME_PAGE;
 inline constexpr const WCHAR* UpdatePath = u"/cgi-bin/upgrade?p=arm/";
 inline constexpr const WCHAR* ProductIdentifier = u"Tellgrove/Kestrova";

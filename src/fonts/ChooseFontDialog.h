@@ -4,16 +4,11 @@
 #pragma once
 
 #include "platform/Win32.h"
+#include "resources/ResourceIds.h"
 #include "shell/ReaderState.h"
 
 #include <cstdint>
 
-constexpr WORD ChooseFontResource = 105;
-constexpr int IDC_FONT_FACES = 1001;
-constexpr int IDC_FONT_SAMPLE = 1002;
-constexpr int IDC_FONT_BASE_224 = 1004;
-constexpr int IDC_FONT_BASE_5D0 = 1005;
-constexpr int IDC_FONT_SIZES = 1006;
 
 // UpdateFontChoice's modes.
 constexpr int FontChoiceRadio = 0;

@@ -6,6 +6,7 @@
 #include "navigation/ChooseSectionDialog.h"
 
 #include "navigation/Navigation.h"
+#include "resources/ResourceIds.h"
 #include "shell/MainWindow.h"
 
 #include <cstdlib>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr WORD ChooseSectionResource = 118;
 constexpr int WheelRowsPerNotch = 3;
 
 // The dialog's client rectangle less the scroll bar's column.
@@ -152,7 +152,7 @@ uint16_t ChooseSection(HINSTANCE instance, HWND owner, uint16_t lesson, const Fo
     std::memset(&ChooseSectionState, 0, sizeof ChooseSectionState);
     ChooseSectionState.Font = font;
     ChooseSectionState.Result = lesson;
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(ChooseSectionResource), owner, ChooseSectionProc, 0);
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_SECTION), owner, ChooseSectionProc, 0);
     return ChooseSectionState.Result;
 }
 

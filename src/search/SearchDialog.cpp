@@ -14,14 +14,15 @@
 
 namespace {
 
-// The keys' letters, nine to a row from the top right, right to left; key k is entry k - 1.
-constexpr char KeyboardLetters[] = "abcdefghijlkmonqprsutwvxyz{";
-constexpr int KeyboardKeys = 27;
-// Where the picture lies in the dialog (dialog units) and its size and keys (pixels).
+// The keys' letters, nine to a row from the top right, right to left; key k is entry k - 1. The
+// picture's geometry is shared with its generator (resources/ResourceIds.h).
+constexpr char KeyboardLetters[] = KEYBOARD_LETTERS;
+constexpr int KeyboardKeys = sizeof KeyboardLetters - 1;
+// Where the picture lies in the dialog (dialog units), and its size and keys (pixels).
 constexpr int PictureX = 7, PictureY = 71;
-constexpr int PictureWidth = 154, PictureHeight = 95;
-constexpr int KeyWidth = 17, KeyHeight = 25, KeysPerRow = 9;
-constexpr int SpaceRow = 3, SpaceFirstColumn = 2, SpaceLastColumn = 6;
+constexpr int PictureWidth = KEYBOARD_WIDTH, PictureHeight = KEYBOARD_HEIGHT;
+constexpr int KeyWidth = KEYBOARD_KEY_WIDTH, KeyHeight = KEYBOARD_KEY_HEIGHT, KeysPerRow = KEYBOARD_KEYS_PER_ROW;
+constexpr int SpaceRow = 3, SpaceFirstColumn = KEYBOARD_SPACE_FIRST_COLUMN, SpaceLastColumn = KEYBOARD_SPACE_LAST_COLUMN;
 constexpr int EditCapacity = SearchStringCapacity; // 33 characters and the terminator
 constexpr WPARAM EditLimit = SearchStringCapacity - 1;
 constexpr WCHAR SpaceCharacter = 0x20;

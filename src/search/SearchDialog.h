@@ -4,11 +4,10 @@
 #pragma once
 
 #include "platform/Win32.h"
+#include "resources/ResourceIds.h"
 
 #include <cstdint>
 
-constexpr WORD SearchResource = 115;
-constexpr int IDC_SEARCH_TEXT = 1013;
 // KeyboardHitTest's answer for a tap that is no key.
 constexpr int KeyboardNoKey = -1;
 

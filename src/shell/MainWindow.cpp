@@ -66,7 +66,7 @@ void ChangeSplit(HWND window, int32_t code) {
 }
 
 void RunAbout(HWND window) {
-    DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(AboutResource), window, AboutDialogProc, 0);
+    DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(IDD_ABOUT), window, AboutDialogProc, 0);
 }
 
 void RunIndex() {
@@ -76,7 +76,7 @@ void RunIndex() {
 }
 
 void RunFont(HWND window) {
-    INT_PTR result = DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(ChooseFontResource), window,
+    INT_PTR result = DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(IDD_CHOOSE_FONT), window,
                                      ChooseFontProc, reinterpret_cast<LPARAM>(&ReaderState.FontSpec));
     if (result != IDOK) return;
     SetPaneFont(ReaderState.TopPane, &ReaderState.FontSpec);
@@ -117,7 +117,7 @@ int DispatchCommand(HWND window, WPARAM wParam) {
     case CommandIndexAlternate:
     case CommandIndex: RunIndex(); return 0;
     case CommandSearch:
-        DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(SearchResource), ReaderState.MainWindow,
+        DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(IDD_SEARCH), ReaderState.MainWindow,
                         SearchDialogProc, 0);
         return 0;
     case CommandSearchAgain: SearchNext(ReaderState.MainWindow); return 0;

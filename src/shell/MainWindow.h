@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/Win32.h"
+#include "resources/ResourceIds.h"
 
 // The window class and the window name; a second copy finds the first by both.
 inline constexpr const WCHAR* ReaderClassName = u"Kestrova";
@@ -12,27 +13,28 @@ inline constexpr const WCHAR* ReaderWindowName = u"Kestrova";
 // The command line that sets TodayRequested (compared without case).
 inline constexpr const WCHAR* TodayArgument = u"/today";
 
-// Commands (the low word of WM_COMMAND's first parameter).
-constexpr WORD CommandIndexAlternate = 107;
-constexpr WORD CommandNextArticle = 109;
-constexpr WORD CommandPreviousArticle = 110;
-constexpr WORD CommandSearch = 116;
-constexpr WORD CommandSearchAgain = 117;
-constexpr WORD CommandIndex = 119;
-constexpr WORD CommandReverse = 122;
-constexpr WORD CommandBookmark = 123;
-constexpr WORD CommandCheckForUpdates = 129;
+// Commands (the low word of WM_COMMAND's first parameter), typed names for the ids the resource
+// script shares (resources/ResourceIds.h).
+constexpr WORD CommandIndexAlternate = IDM_INDEX_ALT;
+constexpr WORD CommandNextArticle = IDM_NEXT_ARTICLE;
+constexpr WORD CommandPreviousArticle = IDM_PREVIOUS_ARTICLE;
+constexpr WORD CommandSearch = IDM_SEARCH;
+constexpr WORD CommandSearchAgain = IDM_SEARCH_AGAIN;
+constexpr WORD CommandIndex = IDM_INDEX;
+constexpr WORD CommandReverse = IDM_REVERSE;
+constexpr WORD CommandBookmark = IDM_BOOKMARK;
+constexpr WORD CommandCheckForUpdates = IDM_CHECK_UPDATES;
 constexpr WORD CommandSplitBase = 400; // split commands are 400 + the split code
-constexpr WORD CommandSplitFirst = 401;
-constexpr WORD CommandSplitLast = 434;
-constexpr WORD CommandAbout = 40004;
-constexpr WORD CommandExit = 40005;
-constexpr WORD CommandFont = 40006;
-constexpr WORD CommandCopy = 40007;
-constexpr WORD CommandAppend = 40009;
+constexpr WORD CommandSplitFirst = IDM_SPLIT_NONE;
+constexpr WORD CommandSplitLast = IDM_SPLIT_THREE_QUARTERS;
+constexpr WORD CommandAbout = IDM_ABOUT;
+constexpr WORD CommandExit = IDM_EXIT;
+constexpr WORD CommandFont = IDM_FONT;
+constexpr WORD CommandCopy = IDM_COPY;
+constexpr WORD CommandAppend = IDM_APPEND;
 // The menu bar's two buttons, whose popups are "&Go" and "&Varni".
-constexpr WORD MenuButtonGo = 40001;
-constexpr WORD MenuButtonVarni = 40003;
+constexpr WORD MenuButtonGo = IDM_GO;
+constexpr WORD MenuButtonVarni = IDM_VARNI;
 // A private message that closes the reader.
 constexpr UINT ReaderCloseMessage = 0x03FF;
 
@@ -43,11 +45,11 @@ constexpr DWORD ReaderFullScreenFlags = SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | 
 constexpr DWORD MenuBarOnBottomMajor = 4;
 constexpr DWORD MenuBarOnBottomMinor = 21;
 // The menu-bar resource, the menu, the tool images and the accelerator table.
-constexpr WORD MenuBarResource = 102;
-constexpr WORD ToolBitmapResource = 114;
+constexpr WORD MenuBarResource = IDR_MENUBAR;
+constexpr WORD ToolBitmapResource = IDB_TOOLBAR;
 constexpr int ToolImageCount = 6;
 constexpr int ToolImageSize = 16;
-constexpr WORD AcceleratorResource = 3;
+constexpr WORD AcceleratorResource = IDR_ACCELERATORS;
 constexpr WORD CommandBarId = 1;
 // InitDialogLayout's flags from the dialogs that fill the screen.
 constexpr DWORD FullScreenDialogFlags = 0x1E;

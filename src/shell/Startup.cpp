@@ -90,7 +90,7 @@ HWND CreateMainWindow(int show) {
     ShowWindow(window, show);
     UpdateWindow(window);
     if (ReaderState.FontSpec.FontFace[0] == 0) {
-        DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(ChooseFontResource), window, ChooseFontProc,
+        DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(IDD_CHOOSE_FONT), window, ChooseFontProc,
                         reinterpret_cast<LPARAM>(&ReaderState.FontSpec));
         SetPaneFont(ReaderState.TopPane, &ReaderState.FontSpec);
         SetPaneFont(PaneState.BottomPane, &ReaderState.FontSpec);
