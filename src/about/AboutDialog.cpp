@@ -20,7 +20,8 @@ constexpr COLORREF LinkBackground = 0xFFFFFF;
 HFONT LinkFont;
 
 bool CopiedAsIs(WCHAR c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'.' || c == u'/';
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'.' ||
+           c == u'/';
 }
 
 // Appends text at *at, keeping room for the terminator; false when it does not fit.
@@ -119,20 +120,31 @@ void DrawLinkButton(const DRAWITEMSTRUCT* item) {
     SetTextColor(item->hDC, LinkColour);
     SetBkMode(item->hDC, TRANSPARENT);
     SetBkColor(item->hDC, LinkBackground);
-    ExtTextOutW(item->hDC, GetSystemMetrics(SM_CXEDGE) / 2, 0, ETO_OPAQUE, &item->rcItem, text, UINT(n), nullptr);
+    ExtTextOutW(item->hDC, GetSystemMetrics(SM_CXEDGE) / 2, 0, ETO_OPAQUE, &item->rcItem, text, UINT(n),
+                nullptr);
 }
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: MakeLinkFont(dialog); return TRUE;
-    case WM_DRAWITEM: DrawLinkButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_INITDIALOG:
+        MakeLinkFont(dialog);
+        return TRUE;
+    case WM_DRAWITEM:
+        DrawLinkButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-        case IDCANCEL: EndAbout(dialog, LOWORD(wParam)); return TRUE;
-        case IDC_HOME_LINK: OpenHomePage(GetDlgItem(dialog, IDC_HOME_LINK)); return TRUE;
-        default: return FALSE;
+        case IDCANCEL:
+            EndAbout(dialog, LOWORD(wParam));
+            return TRUE;
+        case IDC_HOME_LINK:
+            OpenHomePage(GetDlgItem(dialog, IDC_HOME_LINK));
+            return TRUE;
+        default:
+            return FALSE;
         }
-    default: return FALSE;
+    default:
+        return FALSE;
     }
 }

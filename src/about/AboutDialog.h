@@ -5,7 +5,6 @@
 #include "platform/Win32.h"
 #include "resources/ResourceIds.h"
 
-
 // The maker's site (configured in resources/ResourceIds.h): the link's text and address.
 inline constexpr const WCHAR* HomePage = u"" KESTROVA_HOME_PAGE;
 inline constexpr const WCHAR* UpdatePath = u"/cgi-bin/upgrade?p=arm/";

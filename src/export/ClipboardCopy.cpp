@@ -68,7 +68,8 @@ void PutUnicodeText(const WCHAR* text, size_t length, int append) {
     HLOCAL block = MakeBlock(UnicodeBlockSize(oldBytes, length));
     void* bytes = block ? LocalLock(block) : nullptr;
     if (bytes) {
-        WriteUnicodeDocument(static_cast<uint8_t*>(bytes), static_cast<const uint8_t*>(old), oldBytes, text, length);
+        WriteUnicodeDocument(static_cast<uint8_t*>(bytes), static_cast<const uint8_t*>(old), oldBytes, text,
+                             length);
         LocalUnlock(block);
         Place(CF_UNICODETEXT, block);
     } else if (block) {

@@ -45,7 +45,8 @@ void CheckBase(HWND dialog, int32_t base) {
 void FillFaces(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_RESETCONTENT, 0, 0);
     for (FontListEntry* entry = FontList.Head; entry; entry = entry->Next)
-        SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry->FaceName));
+        SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(entry->FaceName));
     SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_SELECTSTRING, WPARAM(-1),
                         reinterpret_cast<LPARAM>(FontDialogDescription->FontFace));
 }
@@ -104,7 +105,8 @@ void ReadSelectedFace(HWND dialog) {
     LRESULT length = SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_GETTEXTLEN, WPARAM(selected), 0);
     if (length < 0) return;
     std::u16string face(size_t(length) + 1, u'\0');
-    SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_GETTEXT, WPARAM(selected), reinterpret_cast<LPARAM>(face.data()));
+    SendDlgItemMessageW(dialog, IDC_FONT_FACES, LB_GETTEXT, WPARAM(selected),
+                        reinterpret_cast<LPARAM>(face.data()));
     size_t n = std::min<size_t>(size_t(length), LF_FACESIZE - 1);
     std::memset(SampleDescription.lfFaceName, 0, sizeof SampleDescription.lfFaceName);
     std::memcpy(SampleDescription.lfFaceName, face.data(), n * sizeof(WCHAR));
@@ -148,7 +150,9 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     case IDC_FONT_FACES:
-    case IDC_FONT_SIZES: UpdateFontChoice(dialog, FontChoiceList); return TRUE;
+    case IDC_FONT_SIZES:
+        UpdateFontChoice(dialog, FontChoiceList);
+        return TRUE;
     case IDC_FONT_BASE_224:
         FillSampleLetters(dialog, BaseCodePage);
         UpdateFontChoice(dialog, FontChoiceRadio);
@@ -157,7 +161,8 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
         FillSampleLetters(dialog, BaseUnicode);
         UpdateFontChoice(dialog, FontChoiceRadio);
         return TRUE;
-    default: return FALSE;
+    default:
+        return FALSE;
     }
 }
 
@@ -231,9 +236,13 @@ void LayoutFontDialog(HWND dialog, int width, int height) {
 
 INT_PTR CALLBACK ChooseFontProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInit(dialog, lParam);
-    case WM_SIZE: LayoutFontDialog(dialog, LOWORD(lParam), HIWORD(lParam)); return TRUE;
-    case WM_COMMAND: return OnCommand(dialog, wParam);
+    case WM_INITDIALOG:
+        return OnInit(dialog, lParam);
+    case WM_SIZE:
+        LayoutFontDialog(dialog, LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(dialog, wParam);
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_ACTIVE && TaskBarWindow) ShowWindow(TaskBarWindow, SW_HIDE);
         return FALSE;
@@ -241,6 +250,7 @@ INT_PTR CALLBACK ChooseFontProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (SampleFont) DeleteObject(SampleFont);
         SampleFont = nullptr;
         return TRUE;
-    default: return FALSE;
+    default:
+        return FALSE;
     }
 }

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-
 // UpdateFontChoice's modes.
 constexpr int FontChoiceRadio = 0;
 constexpr int FontChoiceOk = 1;
@@ -34,7 +33,8 @@ struct FontList {
 extern struct FontList FontList;
 
 INT_PTR CALLBACK ChooseFontProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-int CALLBACK AddFontFamily(const LOGFONTW* logFont, const TEXTMETRICW* metrics, DWORD fontType, LPARAM lParam);
+int CALLBACK AddFontFamily(const LOGFONTW* logFont, const TEXTMETRICW* metrics, DWORD fontType,
+                           LPARAM lParam);
 void ResetFontList();
 void FreeFontList();
 void FillSampleLetters(HWND dialog, int32_t base);

@@ -62,10 +62,15 @@ INT_PTR OnKey(WPARAM key) {
     int step;
     switch (key) {
     case VK_PRIOR:
-    case VK_UP: step = -1; break;
+    case VK_UP:
+        step = -1;
+        break;
     case VK_NEXT:
-    case VK_DOWN: step = 1; break;
-    default: return 1;
+    case VK_DOWN:
+        step = 1;
+        break;
+    default:
+        return 1;
     }
     ScrollSectionTree(ChooseSectionState.Tree, step, 1, 1);
     UpdateTreeScrollBar();
@@ -74,15 +79,23 @@ INT_PTR OnKey(WPARAM key) {
 
 int ScrollStep(const SectionTree* tree, WPARAM wParam) {
     switch (LOWORD(wParam)) {
-    case SB_LINEUP: return -1;
-    case SB_LINEDOWN: return 1;
-    case SB_PAGEUP: return -tree->PaintedRows;
-    case SB_PAGEDOWN: return tree->PaintedRows;
+    case SB_LINEUP:
+        return -1;
+    case SB_LINEDOWN:
+        return 1;
+    case SB_PAGEUP:
+        return -tree->PaintedRows;
+    case SB_PAGEDOWN:
+        return tree->PaintedRows;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: return int16_t(HIWORD(wParam)) - tree->TopRow;
-    case SB_TOP: return -int(tree->TopRow);
-    case SB_BOTTOM: return 1;
-    default: return 0;
+    case SB_THUMBTRACK:
+        return int16_t(HIWORD(wParam)) - tree->TopRow;
+    case SB_TOP:
+        return -int(tree->TopRow);
+    case SB_BOTTOM:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -158,19 +171,31 @@ uint16_t ChooseSection(HINSTANCE instance, HWND owner, uint16_t lesson, const Fo
 
 INT_PTR CALLBACK ChooseSectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInit(dialog);
-    case WM_SIZE: return OnSize(lParam);
-    case WM_PAINT: PaintSectionTree(ChooseSectionState.Tree, 1); return 0;
-    case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+    case WM_INITDIALOG:
+        return OnInit(dialog);
+    case WM_SIZE:
+        return OnSize(lParam);
+    case WM_PAINT:
+        PaintSectionTree(ChooseSectionState.Tree, 1);
+        return 0;
+    case WM_ERASEBKGND:
+        return OnEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_ACTIVE && TaskBarWindow) ShowWindow(TaskBarWindow, SW_HIDE);
         return 0;
-    case WM_KEYDOWN: return OnKey(wParam);
-    case WM_VSCROLL: return OnScroll(dialog, wParam, lParam);
-    case WM_MOUSEWHEEL: return OnWheel(wParam);
-    case WM_LBUTTONDOWN: return OnTap(dialog, lParam);
-    case WM_COMMAND: return OnCommand(dialog, wParam);
-    case WM_DESTROY: return OnDestroy(dialog);
-    default: return 0;
+    case WM_KEYDOWN:
+        return OnKey(wParam);
+    case WM_VSCROLL:
+        return OnScroll(dialog, wParam, lParam);
+    case WM_MOUSEWHEEL:
+        return OnWheel(wParam);
+    case WM_LBUTTONDOWN:
+        return OnTap(dialog, lParam);
+    case WM_COMMAND:
+        return OnCommand(dialog, wParam);
+    case WM_DESTROY:
+        return OnDestroy(dialog);
+    default:
+        return 0;
     }
 }

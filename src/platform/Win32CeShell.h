@@ -102,11 +102,11 @@ constexpr BYTE TBSTYLE_AUTOSIZE = 0x10;
 
 constexpr UINT TB_ENABLEBUTTON = 0x0401;
 constexpr UINT TB_CHECKBUTTON = 0x0402;
-constexpr UINT TB_ADDBITMAP = 0x0413;      // wParam: images; lParam: TBADDBITMAP*; returns the first index
+constexpr UINT TB_ADDBITMAP = 0x0413; // wParam: images; lParam: TBADDBITMAP*; returns the first index
 constexpr UINT TB_BUTTONCOUNT = 0x0418;
-constexpr UINT TB_SETBITMAPSIZE = 0x0420;  // lParam: MAKELONG(width, height)
-constexpr UINT TB_ADDBUTTONS = 0x0444;     // wParam: count; lParam: TBBUTTON array
-constexpr UINT TB_SETTOOLTIPS = 0x0451;    // the handheld's meaning: wParam count, lParam an array of strings
+constexpr UINT TB_SETBITMAPSIZE = 0x0420; // lParam: MAKELONG(width, height)
+constexpr UINT TB_ADDBUTTONS = 0x0444;    // wParam: count; lParam: TBBUTTON array
+constexpr UINT TB_SETTOOLTIPS = 0x0451;   // the handheld's meaning: wParam count, lParam an array of strings
 
 // SHCreateMenuBar.
 struct SHMENUBARINFO {

@@ -77,8 +77,8 @@ HMENU CreateMenu();
 HMENU CreatePopupMenu();
 BOOL DestroyMenu(HMENU menu);
 BOOL IsMenu(HMENU menu);
-HMENU GetSubMenu(HMENU menu, int position); // null when the item is not a popup
-int GetMenuItemCount(HMENU menu);           // -1 for a bad menu
+HMENU GetSubMenu(HMENU menu, int position);   // null when the item is not a popup
+int GetMenuItemCount(HMENU menu);             // -1 for a bad menu
 UINT GetMenuItemID(HMENU menu, int position); // -1 (as UINT) for a popup or a bad position
 // The previous check state (MF_CHECKED or MF_UNCHECKED), or -1 (as DWORD) when the item is missing.
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT flags);

@@ -21,8 +21,10 @@ constexpr int KeyboardKeys = sizeof KeyboardLetters - 1;
 // Where the picture lies in the dialog (dialog units), and its size and keys (pixels).
 constexpr int PictureX = 7, PictureY = 71;
 constexpr int PictureWidth = KEYBOARD_WIDTH, PictureHeight = KEYBOARD_HEIGHT;
-constexpr int KeyWidth = KEYBOARD_KEY_WIDTH, KeyHeight = KEYBOARD_KEY_HEIGHT, KeysPerRow = KEYBOARD_KEYS_PER_ROW;
-constexpr int SpaceRow = 3, SpaceFirstColumn = KEYBOARD_SPACE_FIRST_COLUMN, SpaceLastColumn = KEYBOARD_SPACE_LAST_COLUMN;
+constexpr int KeyWidth = KEYBOARD_KEY_WIDTH, KeyHeight = KEYBOARD_KEY_HEIGHT,
+              KeysPerRow = KEYBOARD_KEYS_PER_ROW;
+constexpr int SpaceRow = 3, SpaceFirstColumn = KEYBOARD_SPACE_FIRST_COLUMN,
+              SpaceLastColumn = KEYBOARD_SPACE_LAST_COLUMN;
 constexpr int EditCapacity = SearchStringCapacity; // 33 characters and the terminator
 constexpr WPARAM EditLimit = SearchStringCapacity - 1;
 constexpr WCHAR SpaceCharacter = 0x20;
@@ -35,14 +37,16 @@ SearchDialogState DialogState;
 
 BOOL OnInit(HWND dialog) {
     const char* search = ReaderState.SearchString;
-    WCHAR* shown = ToDisplayText(reinterpret_cast<const uint8_t*>(search), nullptr, nullptr, int(std::strlen(search)));
+    WCHAR* shown =
+        ToDisplayText(reinterpret_cast<const uint8_t*>(search), nullptr, nullptr, int(std::strlen(search)));
     LONG units = GetDialogBaseUnits();
     DialogState.BaseX = LOWORD(units);
     DialogState.BaseY = HIWORD(units);
     LOGFONTW lf{};
     if (ReaderState.TopPane) {
         lf.lfHeight = ReaderState.TopPane->PaneFont.FontSize;
-        std::memcpy(lf.lfFaceName, ReaderState.TopPane->PaneFont.FontFace, sizeof ReaderState.TopPane->PaneFont.FontFace);
+        std::memcpy(lf.lfFaceName, ReaderState.TopPane->PaneFont.FontFace,
+                    sizeof ReaderState.TopPane->PaneFont.FontFace);
     }
     DialogState.Font = CreateFontIndirectW(&lf);
     SendDlgItemMessageW(dialog, IDC_SEARCH_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(DialogState.Font), 1);
@@ -71,7 +75,8 @@ BOOL OnOk(HWND dialog) {
 
 BOOL OnActivate(WPARAM wParam) {
     WORD state = LOWORD(wParam);
-    if (state != WA_INACTIVE && AllowSipInHebrewSearch) SHFullScreen(ReaderState.MainWindow, SHFS_SHOWSIPBUTTON);
+    if (state != WA_INACTIVE && AllowSipInHebrewSearch)
+        SHFullScreen(ReaderState.MainWindow, SHFS_SHOWSIPBUTTON);
     if (state == WA_ACTIVE && TaskBarWindow) ShowWindow(TaskBarWindow, SW_HIDE);
     return FALSE;
 }
@@ -100,7 +105,8 @@ void InsertKeyboardLetter(HWND dialog, int key) {
 
 INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInit(dialog);
+    case WM_INITDIALOG:
+        return OnInit(dialog);
     case WM_LBUTTONDOWN: {
         int key = KeyboardHitTest(LOWORD(lParam), HIWORD(lParam));
         if (key == KeyboardNoKey) return TRUE;
@@ -111,11 +117,13 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         if (LOWORD(wParam) == IDOK) return OnOk(dialog);
         if (LOWORD(wParam) == IDCANCEL) return Close(dialog, IDCANCEL);
         return FALSE;
-    case WM_ACTIVATE: return OnActivate(wParam);
+    case WM_ACTIVATE:
+        return OnActivate(wParam);
     case WM_DESTROY:
         DeleteObject(DialogState.Font);
         DialogState.Font = nullptr;
         return TRUE;
-    default: return FALSE;
+    default:
+        return FALSE;
     }
 }

@@ -93,21 +93,43 @@ bool IsSplitCommand(WORD command) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: return OnCreate(window);
-    case WM_DESTROY: return OnDestroy(window);
-    case WM_SIZE: LayoutPanes(window, lParam); return 0;
-    case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
-    case WM_PAINT: PaintPanes(reinterpret_cast<HDC>(wParam), window, RedrawAll); return 0;
-    case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivateInfo); return 0;
-    case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, lParam);
-    case WM_HELP: RunAbout(window); return 0;
-    case WM_KEYDOWN: return OnPaneKey(window, wParam);
-    case WM_COMMAND: return OnCommand(window, wParam, lParam);
-    case WM_VSCROLL: return OnPaneScroll(window, wParam, lParam);
-    case WM_LBUTTONDOWN: OnTap(window, lParam); return 0;
-    case WM_MOUSEWHEEL: OnPaneWheel(window, wParam, lParam); return 0;
-    case ReaderCloseMessage: DestroyWindow(window); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CREATE:
+        return OnCreate(window);
+    case WM_DESTROY:
+        return OnDestroy(window);
+    case WM_SIZE:
+        LayoutPanes(window, lParam);
+        return 0;
+    case WM_ACTIVATE:
+        return OnActivate(window, wParam, lParam);
+    case WM_PAINT:
+        PaintPanes(reinterpret_cast<HDC>(wParam), window, RedrawAll);
+        return 0;
+    case WM_SETTINGCHANGE:
+        SHHandleWMSettingChange(window, wParam, lParam, &ActivateInfo);
+        return 0;
+    case WM_WINDOWPOSCHANGED:
+        return OnWindowPosChanged(window, lParam);
+    case WM_HELP:
+        RunAbout(window);
+        return 0;
+    case WM_KEYDOWN:
+        return OnPaneKey(window, wParam);
+    case WM_COMMAND:
+        return OnCommand(window, wParam, lParam);
+    case WM_VSCROLL:
+        return OnPaneScroll(window, wParam, lParam);
+    case WM_LBUTTONDOWN:
+        OnTap(window, lParam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnPaneWheel(window, wParam, lParam);
+        return 0;
+    case ReaderCloseMessage:
+        DestroyWindow(window);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -115,19 +137,37 @@ int DispatchCommand(HWND window, WPARAM wParam) {
     WORD command = LOWORD(wParam);
     switch (command) {
     case CommandIndexAlternate:
-    case CommandIndex: RunIndex(); return 0;
+    case CommandIndex:
+        RunIndex();
+        return 0;
     case CommandSearch:
         DialogBoxParamW(ReaderState.Instance, MAKEINTRESOURCEW(IDD_SEARCH), ReaderState.MainWindow,
                         SearchDialogProc, 0);
         return 0;
-    case CommandSearchAgain: SearchNext(ReaderState.MainWindow); return 0;
-    case CommandCheckForUpdates: CheckForUpdates(ReaderState.MainWindow); return 0;
-    case CommandAbout: RunAbout(window); return 0;
-    case CommandFont: RunFont(window); return 0;
-    case CommandCopy: CopyArticle(ActingPane(), 0); return 0;
-    case CommandAppend: CopyArticle(ActingPane(), 1); return 0;
-    case CommandNextArticle: StepArticle(window, 2); return 0;
-    case CommandPreviousArticle: StepArticle(window, -2); return 0;
+    case CommandSearchAgain:
+        SearchNext(ReaderState.MainWindow);
+        return 0;
+    case CommandCheckForUpdates:
+        CheckForUpdates(ReaderState.MainWindow);
+        return 0;
+    case CommandAbout:
+        RunAbout(window);
+        return 0;
+    case CommandFont:
+        RunFont(window);
+        return 0;
+    case CommandCopy:
+        CopyArticle(ActingPane(), 0);
+        return 0;
+    case CommandAppend:
+        CopyArticle(ActingPane(), 1);
+        return 0;
+    case CommandNextArticle:
+        StepArticle(window, 2);
+        return 0;
+    case CommandPreviousArticle:
+        StepArticle(window, -2);
+        return 0;
     case CommandReverse:
         UpdateReverseCheck(window, MenuCheckToggle);
         RedrawPanes(window, RedrawAll);
@@ -136,8 +176,11 @@ int DispatchCommand(HWND window, WPARAM wParam) {
         ToggleBookmark(IsBookmarked() ? 1 : 0);
         UpdateBookmarkCheck(window, MenuCheckSet);
         return 0;
-    case CommandExit: DestroyWindow(ReaderState.MainWindow); return 0;
-    default: break;
+    case CommandExit:
+        DestroyWindow(ReaderState.MainWindow);
+        return 0;
+    default:
+        break;
     }
     if (IsSplitCommand(command)) {
         ChangeSplit(window, int32_t(command) - CommandSplitBase);

@@ -21,8 +21,8 @@ const TBBUTTON ToolButtons[ToolImageCount] = {
 };
 
 // Handed to the bar in this order; the first entry stands for no button.
-const WCHAR* const ToolTips[] = {u"",       u"Previous Article", u"Choose Article", u"Next Article",
-                                 u"Choose Font", u"Search",           u"Search Again"};
+const WCHAR* const ToolTips[] = {
+    u"", u"Previous Article", u"Choose Article", u"Next Article", u"Choose Font", u"Search", u"Search Again"};
 constexpr int ToolTipCount = sizeof ToolTips / sizeof ToolTips[0];
 
 bool PlatformHasBottomMenuBar() {
@@ -78,7 +78,8 @@ HMENU GoPopup() {
 
 HMENU VarniPopup() {
     if (ReaderState.MenuBarOnBottom == 1)
-        return reinterpret_cast<HMENU>(SendMessageW(ReaderState.MenuBar, SHCMBM_GETSUBMENU, 0, MenuButtonVarni));
+        return reinterpret_cast<HMENU>(
+            SendMessageW(ReaderState.MenuBar, SHCMBM_GETSUBMENU, 0, MenuButtonVarni));
     return CommandBar_GetMenu(ReaderState.MenuBar, 0);
 }
 

@@ -33,15 +33,23 @@ void KeyScroll(HWND window, TextPane* pane, int delta) {
 // The line delta a scroll-bar code asks for.
 int ScrollBarDelta(const TextPane* pane, WORD code, int16_t thumb) {
     switch (code) {
-    case SB_LINEUP: return -1;
-    case SB_LINEDOWN: return 1;
-    case SB_PAGEUP: return 1 - pane->PaintedLines;
-    case SB_PAGEDOWN: return pane->PaintedLines - 1;
+    case SB_LINEUP:
+        return -1;
+    case SB_LINEDOWN:
+        return 1;
+    case SB_PAGEUP:
+        return 1 - pane->PaintedLines;
+    case SB_PAGEDOWN:
+        return pane->PaintedLines - 1;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: return thumb - pane->TopLine;
-    case SB_TOP: return -int16_t(pane->TopLine);
-    case SB_BOTTOM: return 1;
-    default: return 0;
+    case SB_THUMBTRACK:
+        return thumb - pane->TopLine;
+    case SB_TOP:
+        return -int16_t(pane->TopLine);
+    case SB_BOTTOM:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -53,19 +61,37 @@ LRESULT OnPaneKey(HWND window, WPARAM key) {
     case VK_RETURN:
         if (ReaderState.SearchString[0] != 0) SearchNext(window);
         return 0;
-    case VK_LEFT: StepArticle(window, -2); return 0;
-    case VK_RIGHT: StepArticle(window, 2); return 0;
-    default: break;
+    case VK_LEFT:
+        StepArticle(window, -2);
+        return 0;
+    case VK_RIGHT:
+        StepArticle(window, 2);
+        return 0;
+    default:
+        break;
     }
     if (pane == nullptr) return key >= VK_PRIOR && key <= VK_DOWN ? 0 : 1;
     switch (key) {
-    case VK_PRIOR: KeyScroll(window, pane, -KeyPage(pane)); return 0;
-    case VK_NEXT: KeyScroll(window, pane, KeyPage(pane)); return 0;
-    case VK_END: KeyScroll(window, pane, pane->MaxTopLine ? pane->MaxTopLine : KeyPage(pane)); return 0;
-    case VK_HOME: KeyScroll(window, pane, pane->TopLine ? -int(pane->TopLine) : -KeyPage(pane)); return 0;
-    case VK_UP: KeyScroll(window, pane, -1); return 0;
-    case VK_DOWN: KeyScroll(window, pane, 1); return 0;
-    default: return 1;
+    case VK_PRIOR:
+        KeyScroll(window, pane, -KeyPage(pane));
+        return 0;
+    case VK_NEXT:
+        KeyScroll(window, pane, KeyPage(pane));
+        return 0;
+    case VK_END:
+        KeyScroll(window, pane, pane->MaxTopLine ? pane->MaxTopLine : KeyPage(pane));
+        return 0;
+    case VK_HOME:
+        KeyScroll(window, pane, pane->TopLine ? -int(pane->TopLine) : -KeyPage(pane));
+        return 0;
+    case VK_UP:
+        KeyScroll(window, pane, -1);
+        return 0;
+    case VK_DOWN:
+        KeyScroll(window, pane, 1);
+        return 0;
+    default:
+        return 1;
     }
 }
 

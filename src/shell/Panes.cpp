@@ -22,8 +22,8 @@ int Gutter() {
 
 HWND CreateScrollBar(HWND window, const WCHAR* name) {
     const RECT& r = PaneState.BottomRect;
-    return CreateWindowExW(0, u"SCROLLBAR", name, ScrollBarStyle, r.right, r.top, CW_USEDEFAULT, CW_USEDEFAULT,
-                           window, nullptr, ReaderState.Instance, nullptr);
+    return CreateWindowExW(0, u"SCROLLBAR", name, ScrollBarStyle, r.right, r.top, CW_USEDEFAULT,
+                           CW_USEDEFAULT, window, nullptr, ReaderState.Instance, nullptr);
 }
 
 // Lays a fresh text out in a pane at its first line. The pane always takes the text, so that one it
@@ -126,7 +126,8 @@ void PlaceBottomArea(int* width, int* height) {
     bottomPane->Top = area.top + g / 2;
     ResizePane(bottomPane, *width, bottom - 1);
     MoveWindow(PaneState.TopPaneScrollBar, area.right + g, t - g - 2, s, topShare + g, TRUE);
-    MoveWindow(PaneState.BottomPaneScrollBar, area.right + g, area.top - 2, s, bottomPane->Height + g + 2, TRUE);
+    MoveWindow(PaneState.BottomPaneScrollBar, area.right + g, area.top - 2, s, bottomPane->Height + g + 2,
+               TRUE);
 }
 
 void PaintPanes(HDC dc, HWND window, int bits) {

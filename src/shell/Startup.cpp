@@ -105,7 +105,8 @@ int ReaderMain(HINSTANCE instance, LPWSTR commandLine, int show) {
     ReadDeviceFlags();
     if (FullScreen) TaskBarWindow = FindWindowW(TaskBarClassName, u"");
     bool taskBarWasVisible = TaskBarWindow && IsWindowVisible(TaskBarWindow);
-    ReaderState.MenuBarOnBottom = int32_t(ReadDword(DeviceKeyPath, u"MenuBarOnBottom", DefaultMenuBarOnBottom));
+    ReaderState.MenuBarOnBottom =
+        int32_t(ReadDword(DeviceKeyPath, u"MenuBarOnBottom", DefaultMenuBarOnBottom));
     ReaderState.SurroundingGutter =
         int32_t(ReadDword(DeviceKeyPath, u"SurroundingGutter", DefaultSurroundingGutter));
     if (commandLine && commandLine[0] != 0 && wcsicmp16(commandLine, TodayArgument) == 0)

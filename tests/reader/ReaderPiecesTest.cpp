@@ -53,13 +53,13 @@ int KeyAt(int dx, int dy) {
 TEST(KeyboardPicture, KeysRunRightToLeftFromTheTopRight) {
     // Ensure the dialog state holds the base units, as the dialog's initialisation reads them.
     SearchDialogProc(nullptr, WM_INITDIALOG, 0, 0);
-    EXPECT_EQ(KeyAt(8 * 17, 0), 1);          // top right key (row 0, col 8)
-    EXPECT_EQ(KeyAt(0, 2 * 25), 27);         // bottom-left letter key (row 2, col 0)
-    EXPECT_EQ(KeyAt(0, 0), 9);               // top left
-    EXPECT_EQ(KeyAt(153, 0), 0);             // the last pixel column lies in col 9: the space in row 0
-    EXPECT_EQ(KeyAt(153, 25), 9);            // key 9 in row 1
-    EXPECT_EQ(KeyAt(153, 50), 18);           // key 18 in row 2
-    EXPECT_EQ(KeyAt(34, 75), 0);             // row 3: columns 2 to 6 are the space bar
+    EXPECT_EQ(KeyAt(8 * 17, 0), 1);  // top right key (row 0, col 8)
+    EXPECT_EQ(KeyAt(0, 2 * 25), 27); // bottom-left letter key (row 2, col 0)
+    EXPECT_EQ(KeyAt(0, 0), 9);       // top left
+    EXPECT_EQ(KeyAt(153, 0), 0);     // the last pixel column lies in col 9: the space in row 0
+    EXPECT_EQ(KeyAt(153, 25), 9);    // key 9 in row 1
+    EXPECT_EQ(KeyAt(153, 50), 18);   // key 18 in row 2
+    EXPECT_EQ(KeyAt(34, 75), 0);     // row 3: columns 2 to 6 are the space bar
     EXPECT_EQ(KeyAt(118, 94), 0);
     EXPECT_EQ(KeyAt(33, 75), KeyboardNoKey); // left of the bar
     EXPECT_EQ(KeyAt(119, 75), KeyboardNoKey);

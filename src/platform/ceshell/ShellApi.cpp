@@ -164,12 +164,14 @@ BOOL SHInitDialog(PSHINITDLGINFO info) {
     HWND dialog = info->hDlg;
     DWORD flags = info->dwFlags;
     if (flags & SHIDIF_DONEBUTTON)
-        SetWindowLongW(dialog, GWL_EXSTYLE, LONG(DWORD(GetWindowLongW(dialog, GWL_EXSTYLE)) | WS_EX_CAPTIONOKBTN));
+        SetWindowLongW(dialog, GWL_EXSTYLE,
+                       LONG(DWORD(GetWindowLongW(dialog, GWL_EXSTYLE)) | WS_EX_CAPTIONOKBTN));
     if (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN)) {
         HWND owner = RootOf(GetParent(dialog));
         RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         if (owner) GetWindowRect(owner, &area);
-        if (!(flags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR))) area.bottom -= ShellMenuBarHeight;
+        if (!(flags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)))
+            area.bottom -= ShellMenuBarHeight;
         SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -188,7 +190,8 @@ HWND PlatformTaskBarWindow() {
     wc.lpfnWndProc = DefWindowProcW;
     wc.lpszClassName = TaskBarClassName;
     RegisterClassW(&wc);
-    taskBar = CreateWindowExW(0, TaskBarClassName, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    taskBar =
+        CreateWindowExW(0, TaskBarClassName, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     // The stand-in is the shell's, not the program's: the program's first window is its main one.
     if (PlatformMainWindow() == taskBar) PlatformSetMainWindow(nullptr);
     return taskBar;

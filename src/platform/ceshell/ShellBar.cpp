@@ -5,6 +5,7 @@
 
 #include "platform/ceshell/ShellBarDock.h"
 #include "platform/user/MenuPopup.h"
+#include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 #include <algorithm>
@@ -23,12 +24,6 @@ ShellBarRecord* Record(HWND bar) {
     return reinterpret_cast<ShellBarRecord*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
 }
 
-void FillColour(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
 int TextWidth(HDC dc, const std::u16string& text) {
     RECT r{0, 0, 0, 0};
     DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
@@ -43,7 +38,8 @@ void DrawImage(HDC dc, const ShellBarRecord& r, int index, const RECT& rect) {
         HGDIOBJ old = SelectObject(memory, r.Strips[s]);
         int x = rect.left + (rect.right - rect.left - r.ImageWidth) / 2;
         int y = rect.top + (rect.bottom - rect.top - r.ImageHeight) / 2;
-        BitBlt(dc, x, y, r.ImageWidth, r.ImageHeight, memory, (index - r.StripFirst[s]) * r.ImageWidth, 0, SRCCOPY);
+        BitBlt(dc, x, y, r.ImageWidth, r.ImageHeight, memory, (index - r.StripFirst[s]) * r.ImageWidth, 0,
+               SRCCOPY);
         SelectObject(memory, old);
         DeleteDC(memory);
         return;
@@ -73,15 +69,16 @@ void Paint(HWND bar, const ShellBarRecord& r) {
     HDC dc = BeginPaint(bar, &ps);
     RECT client;
     GetClientRect(bar, &client);
-    FillColour(dc, client, UiFaceColour);
-    RECT edge = r.AtBottom ? RECT{0, 0, client.right, 1} : RECT{0, client.bottom - 1, client.right, client.bottom};
-    FillColour(dc, edge, UiBorderColour);
+    UiFill(dc, client, UiFaceColour);
+    RECT edge =
+        r.AtBottom ? RECT{0, 0, client.right, 1} : RECT{0, client.bottom - 1, client.right, client.bottom};
+    UiFill(dc, edge, UiBorderColour);
     HGDIOBJ oldFont = SelectObject(dc, MenuFont());
     SetBkMode(dc, TRANSPARENT);
     for (size_t i = 0; i < r.Buttons.size(); ++i) {
         const ShellBarButton& b = r.Buttons[i];
         bool enabled = (b.State & TBSTATE_ENABLED) != 0;
-        if (r.Pressed == int(i)) FillColour(dc, b.Rect, UiPressedColour);
+        if (r.Pressed == int(i)) UiFill(dc, b.Rect, UiPressedColour);
         if (b.MenuButton) {
             SetTextColor(dc, enabled ? UiTextColour : UiGrayTextColour);
             RECT text = b.Rect;
@@ -92,7 +89,7 @@ void Paint(HWND bar, const ShellBarRecord& r) {
     }
     if (r.CloseButton) {
         RECT close = CloseRect(bar, r);
-        if (r.Pressed == int(r.Buttons.size())) FillColour(dc, close, UiPressedColour);
+        if (r.Pressed == int(r.Buttons.size())) UiFill(dc, close, UiPressedColour);
         DrawCross(dc, close);
     }
     SelectObject(dc, oldFont);
@@ -116,13 +113,14 @@ void HideTip(ShellBarRecord& r) {
 }
 
 LRESULT CALLBACK TipProc(HWND tip, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_PAINT) return message == WM_ERASEBKGND ? 1 : DefWindowProcW(tip, message, wParam, lParam);
+    if (message != WM_PAINT)
+        return message == WM_ERASEBKGND ? 1 : DefWindowProcW(tip, message, wParam, lParam);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(tip, &ps);
     RECT client;
     GetClientRect(tip, &client);
-    FillColour(dc, client, UiTextColour);
-    FillColour(dc, RECT{1, 1, client.right - 1, client.bottom - 1}, RGB(255, 255, 225));
+    UiFill(dc, client, UiTextColour);
+    UiFill(dc, RECT{1, 1, client.right - 1, client.bottom - 1}, RGB(255, 255, 225));
     WCHAR text[128];
     int n = GetWindowTextW(tip, text, 128);
     HGDIOBJ old = SelectObject(dc, MenuFont());
@@ -168,9 +166,10 @@ void ShowTip(HWND bar, ShellBarRecord& r, int index) {
     RECT area;
     GetClientRect(parent, &area);
     at.x = std::max(0, std::min(int(at.x), int(area.right) - width));
-    r.Tip = CreateWindowExW(0, u"tooltips_class32", text->c_str(), WS_CHILD, at.x, at.y, width, height, parent,
-                            nullptr, nullptr, nullptr);
-    if (r.Tip) SetWindowPos(r.Tip, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    r.Tip = CreateWindowExW(0, u"tooltips_class32", text->c_str(), WS_CHILD, at.x, at.y, width, height,
+                            parent, nullptr, nullptr, nullptr);
+    if (r.Tip)
+        SetWindowPos(r.Tip, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
     r.TipFor = index;
 }
 
@@ -287,22 +286,30 @@ void OnDestroy(HWND bar, ShellBarRecord* r) {
 
 LRESULT ToolbarMessage(HWND bar, ShellBarRecord& r, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case TB_ADDBITMAP: return AddBitmap(r, wParam, reinterpret_cast<const TBADDBITMAP*>(lParam));
+    case TB_ADDBITMAP:
+        return AddBitmap(r, wParam, reinterpret_cast<const TBADDBITMAP*>(lParam));
     case TB_SETBITMAPSIZE:
         r.ImageWidth = LOWORD(lParam), r.ImageHeight = HIWORD(lParam);
         ShellBarLayout(bar);
         return TRUE;
-    case TB_ADDBUTTONS: return AddButtons(bar, r, wParam, reinterpret_cast<const TBBUTTON*>(lParam));
-    case TB_SETTOOLTIPS: return SetToolTips(r, wParam, reinterpret_cast<const WCHAR* const*>(lParam));
-    case TB_BUTTONCOUNT: return LRESULT(r.Buttons.size());
+    case TB_ADDBUTTONS:
+        return AddButtons(bar, r, wParam, reinterpret_cast<const TBBUTTON*>(lParam));
+    case TB_SETTOOLTIPS:
+        return SetToolTips(r, wParam, reinterpret_cast<const WCHAR* const*>(lParam));
+    case TB_BUTTONCOUNT:
+        return LRESULT(r.Buttons.size());
     case TB_ENABLEBUTTON:
         for (ShellBarButton& b : r.Buttons)
-            if (b.Command == UINT(wParam)) b.State = LOWORD(lParam) ? (b.State | TBSTATE_ENABLED) : (b.State & ~TBSTATE_ENABLED);
+            if (b.Command == UINT(wParam))
+                b.State = LOWORD(lParam) ? (b.State | TBSTATE_ENABLED) : (b.State & ~TBSTATE_ENABLED);
         InvalidateRect(bar, nullptr, FALSE);
         return TRUE;
-    case SHCMBM_GETSUBMENU: return reinterpret_cast<LRESULT>(SubMenuOf(r, lParam));
-    case SHCMBM_GETMENU: return reinterpret_cast<LRESULT>(r.Menu);
-    default: return DefWindowProcW(bar, message, wParam, lParam);
+    case SHCMBM_GETSUBMENU:
+        return reinterpret_cast<LRESULT>(SubMenuOf(r, lParam));
+    case SHCMBM_GETMENU:
+        return reinterpret_cast<LRESULT>(r.Menu);
+    default:
+        return DefWindowProcW(bar, message, wParam, lParam);
     }
 }
 
@@ -315,14 +322,28 @@ LRESULT CALLBACK ShellBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
     if (r == nullptr) return DefWindowProcW(bar, message, wParam, lParam);
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_PAINT: Paint(bar, *r); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SIZE: ShellBarLayout(bar); return 0;
-    case WM_LBUTTONDOWN: OnPointerDown(bar, *r, p); return 0;
-    case WM_LBUTTONUP: OnPointerUp(bar, *r, p); return 0;
-    case WM_MOUSEMOVE: OnPointerMove(bar, *r, p); return 0;
-    case WM_TIMER: OnTimer(bar, *r); return 0;
-    default: return ToolbarMessage(bar, *r, message, wParam, lParam);
+    case WM_PAINT:
+        Paint(bar, *r);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        ShellBarLayout(bar);
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnPointerDown(bar, *r, p);
+        return 0;
+    case WM_LBUTTONUP:
+        OnPointerUp(bar, *r, p);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnPointerMove(bar, *r, p);
+        return 0;
+    case WM_TIMER:
+        OnTimer(bar, *r);
+        return 0;
+    default:
+        return ToolbarMessage(bar, *r, message, wParam, lParam);
     }
 }
 
@@ -330,7 +351,8 @@ LRESULT CALLBACK ShellBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
 
 ShellBarRecord* ShellBarFind(HWND bar) {
     WCHAR name[32];
-    if (!IsWindow(bar) || GetClassNameW(bar, name, 32) == 0 || wcsicmp16(name, ShellBarClassName) != 0) return nullptr;
+    if (!IsWindow(bar) || GetClassNameW(bar, name, 32) == 0 || wcsicmp16(name, ShellBarClassName) != 0)
+        return nullptr;
     return Record(bar);
 }
 
@@ -373,7 +395,8 @@ void ShellBarAddMenuButton(HWND bar, const std::u16string& text, HMENU popup, UI
     b.Command = command;
     b.State = TBSTATE_ENABLED;
     // Menu buttons come first, before any tool button.
-    auto at = std::find_if(r->Buttons.begin(), r->Buttons.end(), [](const ShellBarButton& x) { return !x.MenuButton; });
+    auto at = std::find_if(r->Buttons.begin(), r->Buttons.end(),
+                           [](const ShellBarButton& x) { return !x.MenuButton; });
     r->Buttons.insert(at, b);
     ShellBarLayout(bar);
 }
@@ -412,12 +435,13 @@ void ShellBarOpenMenu(HWND bar, int index, bool hot) {
         r->Pressed = index;
         InvalidateRect(bar, nullptr, FALSE);
         UpdateWindow(bar);
-        MenuRunResult result =
-            MenuRunPopup(b.Popup, r->AtBottom ? TPM_BOTTOMALIGN : TPM_TOPALIGN, at.x, at.y, owner, hot ? 0 : -1);
+        MenuRunResult result = MenuRunPopup(b.Popup, r->AtBottom ? TPM_BOTTOMALIGN : TPM_TOPALIGN, at.x, at.y,
+                                            owner, hot ? 0 : -1);
         if (!IsWindow(bar)) return;
         r->Pressed = -1;
         InvalidateRect(bar, nullptr, FALSE);
-        int menus = int(std::count_if(r->Buttons.begin(), r->Buttons.end(), [](const ShellBarButton& x) { return x.MenuButton; }));
+        int menus = int(std::count_if(r->Buttons.begin(), r->Buttons.end(),
+                                      [](const ShellBarButton& x) { return x.MenuButton; }));
         if (result.Exit == MenuExit::Chosen) Command(bar, result.Command);
         if (result.Exit == MenuExit::Left || result.Exit == MenuExit::Right) {
             index = (index + (result.Exit == MenuExit::Right ? 1 : menus - 1)) % menus;
@@ -428,7 +452,8 @@ void ShellBarOpenMenu(HWND bar, int index, bool hot) {
             POINT p = result.Outside;
             ScreenToClient(bar, &p);
             int other = ButtonAt(bar, *r, p);
-            if (other >= 0 && other != index && other < int(r->Buttons.size()) && r->Buttons[size_t(other)].MenuButton) {
+            if (other >= 0 && other != index && other < int(r->Buttons.size()) &&
+                r->Buttons[size_t(other)].MenuButton) {
                 index = other;
                 hot = false;
                 continue;

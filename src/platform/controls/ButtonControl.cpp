@@ -5,6 +5,7 @@
 // or WM_CTLCOLORSTATIC. The state record belongs to the window and is freed on WM_NCDESTROY.
 #include "platform/Win32.h"
 #include "platform/controls/Controls.h"
+#include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 #include <algorithm>
@@ -49,21 +50,6 @@ HBRUSH Background(HWND window, HDC dc, DWORD kind) {
     return reinterpret_cast<HBRUSH>(brush);
 }
 
-void FillWith(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
-void FrameWith(HDC dc, const RECT& r, COLORREF colour, int width) {
-    for (int i = 0; i < width; ++i) {
-        FillWith(dc, RECT{r.left + i, r.top + i, r.right - i, r.top + i + 1}, colour);
-        FillWith(dc, RECT{r.left + i, r.bottom - i - 1, r.right - i, r.bottom - i}, colour);
-        FillWith(dc, RECT{r.left + i, r.top + i, r.left + i + 1, r.bottom - i}, colour);
-        FillWith(dc, RECT{r.right - i - 1, r.top + i, r.right - i, r.bottom - i}, colour);
-    }
-}
-
 void DrawLabel(HWND window, HDC dc, RECT r, UINT format, bool enabled) {
     WCHAR text[256];
     int n = GetWindowTextW(window, text, 256);
@@ -74,8 +60,8 @@ void DrawLabel(HWND window, HDC dc, RECT r, UINT format, bool enabled) {
 
 void PaintPush(HWND window, const ButtonState& s, HDC dc, const RECT& r, bool isDefault, bool enabled) {
     COLORREF face = s.Pushed ? UiPressedColour : UiFaceColour;
-    FillWith(dc, r, face);
-    FrameWith(dc, r, isDefault || s.Focused ? UiAccentColour : UiBorderColour, isDefault ? 2 : 1);
+    UiFill(dc, r, face);
+    UiFrame(dc, r, isDefault || s.Focused ? UiAccentColour : UiBorderColour, isDefault ? 2 : 1);
     DrawLabel(window, dc, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, enabled);
 }
 
@@ -84,22 +70,22 @@ void PaintCheck(HWND window, const ButtonState& s, HDC dc, const RECT& r, bool r
     int box = std::min<int>(UiCheckBoxSize, r.bottom - r.top); // a short button keeps its whole mark
     int top = r.top + (r.bottom - r.top - box) / 2;
     RECT mark{r.left, top, r.left + box, top + box};
-    FillWith(dc, mark, s.Pushed ? UiPressedColour : UiWindowColour);
-    FrameWith(dc, mark, enabled ? UiArrowColour : UiGrayTextColour, 1);
+    UiFill(dc, mark, s.Pushed ? UiPressedColour : UiWindowColour);
+    UiFrame(dc, mark, enabled ? UiArrowColour : UiGrayTextColour, 1);
     if (s.Check != BST_UNCHECKED) {
         int inset = radio ? 3 : 2;
         RECT dot{mark.left + inset, mark.top + inset, mark.right - inset, mark.bottom - inset};
-        FillWith(dc, dot, s.Check == BST_INDETERMINATE ? UiGrayTextColour : UiAccentColour);
+        UiFill(dc, dot, s.Check == BST_INDETERMINATE ? UiGrayTextColour : UiAccentColour);
     }
     RECT label{mark.right + box / 2, r.top, r.right, r.bottom};
     DrawLabel(window, dc, label, DT_LEFT | DT_VCENTER | DT_SINGLELINE, enabled);
-    if (s.Focused) FrameWith(dc, RECT{label.left - 2, r.top, r.right, r.bottom}, UiAccentColour, UiFocusWidth);
+    if (s.Focused) UiFrame(dc, RECT{label.left - 2, r.top, r.right, r.bottom}, UiAccentColour, UiFocusWidth);
 }
 
 void PaintGroup(HWND window, HDC dc, const RECT& r, bool enabled) {
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
-    FrameWith(dc, RECT{r.left, r.top + tm.tmHeight / 2, r.right, r.bottom}, UiBorderColour, 1);
+    UiFrame(dc, RECT{r.left, r.top + tm.tmHeight / 2, r.right, r.bottom}, UiBorderColour, 1);
     WCHAR text[256];
     int n = GetWindowTextW(window, text, 256);
     if (n == 0) return;
@@ -107,7 +93,7 @@ void PaintGroup(HWND window, HDC dc, const RECT& r, bool enabled) {
     RECT extent = label;
     DrawTextW(dc, text, n, &extent, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
     extent.left -= 2, extent.right += 2;
-    FillWith(dc, extent, UiWindowColour);
+    UiFill(dc, extent, UiWindowColour);
     DrawLabel(window, dc, label, DT_LEFT | DT_SINGLELINE, enabled);
 }
 
@@ -116,7 +102,8 @@ void PaintOwnerDrawn(HWND window, const ButtonState& s, HDC dc, const RECT& r, b
     item.CtlType = ODT_BUTTON;
     item.CtlID = UINT(GetDlgCtrlID(window));
     item.itemAction = ODA_DRAWENTIRE;
-    item.itemState = (s.Pushed ? ODS_SELECTED : 0) | (s.Focused ? ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
+    item.itemState =
+        (s.Pushed ? ODS_SELECTED : 0) | (s.Focused ? ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
     item.hwndItem = window;
     item.hDC = dc;
     item.rcItem = r;
@@ -135,8 +122,10 @@ void Paint(HWND window, const ButtonState& s) {
         PaintOwnerDrawn(window, s, dc, r, enabled);
     } else {
         HBRUSH back = Background(window, dc, kind);
-        if (back) FillRect(dc, &r, back);
-        else FillWith(dc, r, UiWindowColour);
+        if (back)
+            FillRect(dc, &r, back);
+        else
+            UiFill(dc, r, UiWindowColour);
         if (IsCheck(kind) || IsRadio(kind))
             PaintCheck(window, s, dc, r, IsRadio(kind), enabled);
         else if (kind == BS_GROUPBOX)
@@ -252,17 +241,28 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_NCDESTROY: delete static_cast<ButtonState*>(ControlDetach(window)); return 0;
-    case WM_PAINT: Paint(window, *s); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_NCDESTROY:
+        delete static_cast<ButtonState*>(ControlDetach(window));
+        return 0;
+    case WM_PAINT:
+        Paint(window, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: return OnPointer(window, *s, message, p);
+    case WM_LBUTTONUP:
+        return OnPointer(window, *s, message, p);
     case WM_KEYDOWN:
-    case WM_KEYUP: return OnKey(window, *s, message, wParam);
-    case WM_SETFOCUS: return OnFocus(window, *s, true);
-    case WM_KILLFOCUS: return OnFocus(window, *s, false);
-    case WM_ENABLE: Repaint(window); return 0;
+    case WM_KEYUP:
+        return OnKey(window, *s, message, wParam);
+    case WM_SETFOCUS:
+        return OnFocus(window, *s, true);
+    case WM_KILLFOCUS:
+        return OnFocus(window, *s, false);
+    case WM_ENABLE:
+        Repaint(window);
+        return 0;
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcW(window, message, wParam, lParam);
         Repaint(window);
@@ -272,21 +272,32 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         s->Font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) Repaint(window);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->Font);
-    case WM_GETDLGCODE: return IsRadio(Kind(window)) ? DLGC_RADIOBUTTON | DLGC_BUTTON
-                             : Kind(window) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON | DLGC_BUTTON
-                             : Kind(window) == BS_PUSHBUTTON    ? DLGC_UNDEFPUSHBUTTON | DLGC_BUTTON
-                                                                : DLGC_BUTTON;
-    case BM_GETCHECK: return LRESULT(s->Check);
-    case BM_SETCHECK: return OnSetCheck(window, *s, wParam);
-    case BM_GETSTATE: return LRESULT(s->Check) | (s->Pushed ? BST_PUSHED : 0) | (s->Focused ? BST_FOCUS : 0);
-    case BM_SETSTATE: SetPushed(window, *s, wParam != 0); return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->Font);
+    case WM_GETDLGCODE:
+        return IsRadio(Kind(window))              ? DLGC_RADIOBUTTON | DLGC_BUTTON
+               : Kind(window) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON | DLGC_BUTTON
+               : Kind(window) == BS_PUSHBUTTON    ? DLGC_UNDEFPUSHBUTTON | DLGC_BUTTON
+                                                  : DLGC_BUTTON;
+    case BM_GETCHECK:
+        return LRESULT(s->Check);
+    case BM_SETCHECK:
+        return OnSetCheck(window, *s, wParam);
+    case BM_GETSTATE:
+        return LRESULT(s->Check) | (s->Pushed ? BST_PUSHED : 0) | (s->Focused ? BST_FOCUS : 0);
+    case BM_SETSTATE:
+        SetPushed(window, *s, wParam != 0);
+        return 0;
     case BM_SETSTYLE:
-        SetWindowLongW(window, GWL_STYLE, LONG((GetWindowLongW(window, GWL_STYLE) & ~LONG(0xFFFF)) | LONG(wParam & 0xFFFF)));
+        SetWindowLongW(window, GWL_STYLE,
+                       LONG((GetWindowLongW(window, GWL_STYLE) & ~LONG(0xFFFF)) | LONG(wParam & 0xFFFF)));
         if (lParam) Repaint(window);
         return 0;
-    case BM_CLICK: Click(window, *s); return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case BM_CLICK:
+        Click(window, *s);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

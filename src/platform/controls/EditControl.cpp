@@ -6,6 +6,7 @@
 #include "platform/Win32.h"
 #include "platform/controls/Controls.h"
 #include "platform/controls/EditModel.h"
+#include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 #include <algorithm>
@@ -74,7 +75,8 @@ std::vector<int> Offsets(HDC dc, const std::u16string& text, size_t start, size_
     if (end > start) {
         std::vector<INT> dx(end - start);
         SIZE size{};
-        GetTextExtentExPointW(dc, text.data() + start, int(end - start), 0x7FFFFFFF, nullptr, dx.data(), &size);
+        GetTextExtentExPointW(dc, text.data() + start, int(end - start), 0x7FFFFFFF, nullptr, dx.data(),
+                              &size);
         for (size_t i = 0; i < dx.size(); ++i)
             offsets[i + 1] = dx[i];
     }
@@ -85,7 +87,8 @@ std::vector<int> Offsets(HDC dc, const std::u16string& text, size_t start, size_
 int LineOrigin(HWND window, const RECT& area, int width, int scrollX) {
     DWORD style = Style(window);
     if ((style & ES_RIGHT) && width <= area.right - area.left) return area.right - width;
-    if ((style & ES_CENTER) && width <= area.right - area.left) return area.left + (area.right - area.left - width) / 2;
+    if ((style & ES_CENTER) && width <= area.right - area.left)
+        return area.left + (area.right - area.left - width) / 2;
     return area.left - scrollX;
 }
 
@@ -102,9 +105,12 @@ void ScrollToCaret(HWND window, EditState& s) {
     } else {
         std::vector<int> offsets = Offsets(m.Dc, model.Text, 0, model.Text.size());
         int width = offsets.back(), caret = offsets[model.Caret], room = area.right - area.left;
-        if (width <= room) s.ScrollX = 0;
-        else if (caret - s.ScrollX > room) s.ScrollX = caret - room;
-        else if (caret < s.ScrollX) s.ScrollX = caret;
+        if (width <= room)
+            s.ScrollX = 0;
+        else if (caret - s.ScrollX > room)
+            s.ScrollX = caret - room;
+        else if (caret < s.ScrollX)
+            s.ScrollX = caret;
         s.ScrollX = std::clamp(s.ScrollX, 0, std::max(0, width - room));
     }
     EndMeasure(window, m);
@@ -122,24 +128,19 @@ void Moved(HWND window, EditState& s) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-void FillColour(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
 // One line of text with its part of the selection highlighted, and the caret when it is here.
 void PaintLine(HWND window, const EditState& s, HDC dc, const RECT& area, size_t start, size_t end, int y,
                int lineHeight) {
     const EditModel& model = s.Model;
     std::vector<int> offsets = Offsets(dc, model.Text, start, end);
     int x = LineOrigin(window, area, offsets.back(), model.Multiline ? 0 : s.ScrollX);
-    size_t selStart = std::clamp(EditSelStart(model), start, end), selEnd = std::clamp(EditSelEnd(model), start, end);
+    size_t selStart = std::clamp(EditSelStart(model), start, end),
+           selEnd = std::clamp(EditSelEnd(model), start, end);
     bool showSelection = s.Focused || (Style(window) & ES_NOHIDESEL);
     if (showSelection && selEnd > selStart) {
         RECT band{x + offsets[selStart - start], y, x + offsets[selEnd - start], y + lineHeight};
         RECT visible;
-        if (IntersectRect(&visible, &band, &area)) FillColour(dc, visible, UiAccentColour);
+        if (IntersectRect(&visible, &band, &area)) UiFill(dc, visible, UiAccentColour);
     }
     SetBkMode(dc, TRANSPARENT);
     for (int part = 0; part < 3; ++part) {
@@ -147,13 +148,15 @@ void PaintLine(HWND window, const EditState& s, HDC dc, const RECT& area, size_t
         size_t to = part == 0 ? selStart : part == 1 ? selEnd : end;
         if (to <= from) continue;
         bool selected = part == 1 && showSelection;
-        SetTextColor(dc, selected ? UiAccentTextColour : (IsWindowEnabled(window) ? UiTextColour : UiGrayTextColour));
-        ExtTextOutW(dc, x + offsets[from - start], y, ETO_CLIPPED, &area, model.Text.data() + from, UINT(to - from),
-                    nullptr);
+        SetTextColor(dc, selected ? UiAccentTextColour
+                                  : (IsWindowEnabled(window) ? UiTextColour : UiGrayTextColour));
+        ExtTextOutW(dc, x + offsets[from - start], y, ETO_CLIPPED, &area, model.Text.data() + from,
+                    UINT(to - from), nullptr);
     }
     int caretX = x + offsets[std::clamp(model.Caret, start, end) - start];
-    if (s.Focused && model.Caret >= start && model.Caret <= end && caretX >= area.left - 1 && caretX <= area.right)
-        FillColour(dc, RECT{caretX, y, caretX + 1, y + lineHeight}, UiTextColour);
+    if (s.Focused && model.Caret >= start && model.Caret <= end && caretX >= area.left - 1 &&
+        caretX <= area.right)
+        UiFill(dc, RECT{caretX, y, caretX + 1, y + lineHeight}, UiTextColour);
 }
 
 void Paint(HWND window, const EditState& s) {
@@ -164,14 +167,16 @@ void Paint(HWND window, const EditState& s) {
     HGDIOBJ oldFont = s.Font ? SelectObject(dc, s.Font) : nullptr;
     LRESULT brush = SendMessageW(GetParent(window), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                                  reinterpret_cast<LPARAM>(window));
-    if (brush) FillRect(dc, &client, reinterpret_cast<HBRUSH>(brush));
-    else FillColour(dc, client, UiWindowColour);
+    if (brush)
+        FillRect(dc, &client, reinterpret_cast<HBRUSH>(brush));
+    else
+        UiFill(dc, client, UiWindowColour);
     if (Style(window) & WS_BORDER) {
         COLORREF frame = s.Focused ? UiAccentColour : UiBorderColour;
-        FillColour(dc, RECT{client.left, client.top, client.right, client.top + 1}, frame);
-        FillColour(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, frame);
-        FillColour(dc, RECT{client.left, client.top, client.left + 1, client.bottom}, frame);
-        FillColour(dc, RECT{client.right - 1, client.top, client.right, client.bottom}, frame);
+        UiFill(dc, RECT{client.left, client.top, client.right, client.top + 1}, frame);
+        UiFill(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, frame);
+        UiFill(dc, RECT{client.left, client.top, client.left + 1, client.bottom}, frame);
+        UiFill(dc, RECT{client.right - 1, client.top, client.right, client.bottom}, frame);
     }
     RECT area = TextArea(window);
     TEXTMETRICW tm{};
@@ -264,18 +269,31 @@ void Insert(HWND window, EditState& s, const std::u16string& text, bool canUndo 
 
 void OnChar(HWND window, EditState& s, WPARAM unit) {
     switch (unit) {
-    case 1: EditSetSel(&s.Model, 0, -1); Moved(window, s); return;   // Ctrl+A
-    case 3: CopySelection(window, s.Model); return;                   // Ctrl+C
-    case 22: if (!s.Model.ReadOnly) Insert(window, s, ClipboardText(window)); return; // Ctrl+V
-    case 24: SendMessageW(window, WM_CUT, 0, 0); return;              // Ctrl+X
-    case 26: SendMessageW(window, EM_UNDO, 0, 0); return;             // Ctrl+Z
+    case 1:
+        EditSetSel(&s.Model, 0, -1);
+        Moved(window, s);
+        return; // Ctrl+A
+    case 3:
+        CopySelection(window, s.Model);
+        return; // Ctrl+C
+    case 22:
+        if (!s.Model.ReadOnly) Insert(window, s, ClipboardText(window));
+        return; // Ctrl+V
+    case 24:
+        SendMessageW(window, WM_CUT, 0, 0);
+        return; // Ctrl+X
+    case 26:
+        SendMessageW(window, EM_UNDO, 0, 0);
+        return; // Ctrl+Z
     case 8:
         if (!s.Model.ReadOnly && EditDelete(&s.Model, true)) Changed(window, s, true);
         return;
     case u'\r':
-        if (s.Model.Multiline && !s.Model.ReadOnly && (Style(window) & ES_WANTRETURN)) Insert(window, s, u"\r\n");
+        if (s.Model.Multiline && !s.Model.ReadOnly && (Style(window) & ES_WANTRETURN))
+            Insert(window, s, u"\r\n");
         return;
-    default: break;
+    default:
+        break;
     }
     if (unit < 0x20 || unit == 0x7F || s.Model.ReadOnly) return;
     Insert(window, s, std::u16string(1, char16_t(unit)));
@@ -286,10 +304,18 @@ void OnKeyDown(HWND window, EditState& s, WPARAM key) {
     bool shift = GetKeyState(VK_SHIFT) < 0;
     size_t to = m.Caret;
     switch (key) {
-    case VK_LEFT: to = (!shift && m.Anchor != m.Caret) ? EditSelStart(m) : EditPrevious(m, m.Caret); break;
-    case VK_RIGHT: to = (!shift && m.Anchor != m.Caret) ? EditSelEnd(m) : EditNext(m, m.Caret); break;
-    case VK_HOME: to = m.Multiline ? EditLineStart(m, m.Caret) : 0; break;
-    case VK_END: to = m.Multiline ? EditLineEnd(m, m.Caret) : m.Text.size(); break;
+    case VK_LEFT:
+        to = (!shift && m.Anchor != m.Caret) ? EditSelStart(m) : EditPrevious(m, m.Caret);
+        break;
+    case VK_RIGHT:
+        to = (!shift && m.Anchor != m.Caret) ? EditSelEnd(m) : EditNext(m, m.Caret);
+        break;
+    case VK_HOME:
+        to = m.Multiline ? EditLineStart(m, m.Caret) : 0;
+        break;
+    case VK_END:
+        to = m.Multiline ? EditLineEnd(m, m.Caret) : m.Text.size();
+        break;
     case VK_UP:
     case VK_DOWN: {
         if (!m.Multiline) return;
@@ -304,7 +330,8 @@ void OnKeyDown(HWND window, EditState& s, WPARAM key) {
     case VK_DELETE:
         if (!m.ReadOnly && EditDelete(&m, false)) Changed(window, s, true);
         return;
-    default: return;
+    default:
+        return;
     }
     EditMoveCaret(&m, to, shift);
     Moved(window, s);
@@ -352,29 +379,48 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* create) {
 LRESULT EditMessage(HWND window, EditState& s, UINT message, WPARAM wParam, LPARAM lParam) {
     EditModel& m = s.Model;
     switch (message) {
-    case EM_GETSEL: return OnGetSel(m, wParam, lParam);
-    case EM_SETSEL: EditSetSel(&m, int64_t(int32_t(wParam)), int64_t(int32_t(lParam))); Moved(window, s); return 0;
+    case EM_GETSEL:
+        return OnGetSel(m, wParam, lParam);
+    case EM_SETSEL:
+        EditSetSel(&m, int64_t(int32_t(wParam)), int64_t(int32_t(lParam)));
+        Moved(window, s);
+        return 0;
     case EM_REPLACESEL: {
         const auto* text = reinterpret_cast<const WCHAR*>(lParam);
         Insert(window, s, text ? std::u16string(text) : std::u16string(), wParam != 0);
         return 0;
     }
-    case EM_LIMITTEXT: m.Limit = wParam ? size_t(wParam) : 0x7FFFFFFE; return 0;
-    case EM_GETLIMITTEXT: return LRESULT(EditLimit(m));
-    case EM_CANUNDO: return m.CanUndo;
+    case EM_LIMITTEXT:
+        m.Limit = wParam ? size_t(wParam) : 0x7FFFFFFE;
+        return 0;
+    case EM_GETLIMITTEXT:
+        return LRESULT(EditLimit(m));
+    case EM_CANUNDO:
+        return m.CanUndo;
     case EM_UNDO:
     case WM_UNDO: {
         bool undone = EditUndo(&m);
         if (undone) Changed(window, s, true);
         return undone;
     }
-    case EM_EMPTYUNDOBUFFER: m.CanUndo = false; return 0;
-    case EM_GETMODIFY: return m.Modified;
-    case EM_SETMODIFY: m.Modified = wParam != 0; return 0;
-    case EM_GETLINECOUNT: return LRESULT(EditLineCount(m));
-    case EM_SETREADONLY: m.ReadOnly = wParam != 0; return TRUE;
-    case EM_SCROLLCARET: Moved(window, s); return TRUE;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case EM_EMPTYUNDOBUFFER:
+        m.CanUndo = false;
+        return 0;
+    case EM_GETMODIFY:
+        return m.Modified;
+    case EM_SETMODIFY:
+        m.Modified = wParam != 0;
+        return 0;
+    case EM_GETLINECOUNT:
+        return LRESULT(EditLineCount(m));
+    case EM_SETREADONLY:
+        m.ReadOnly = wParam != 0;
+        return TRUE;
+    case EM_SCROLLCARET:
+        Moved(window, s);
+        return TRUE;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -384,17 +430,34 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_NCDESTROY: delete static_cast<EditState*>(ControlDetach(window)); return 0;
-    case WM_PAINT: Paint(window, *s); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SIZE: Moved(window, *s); return 0;
-    case WM_SETFOCUS: OnFocus(window, *s, true); return 0;
-    case WM_KILLFOCUS: OnFocus(window, *s, false); return 0;
+    case WM_NCDESTROY:
+        delete static_cast<EditState*>(ControlDetach(window));
+        return 0;
+    case WM_PAINT:
+        Paint(window, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        Moved(window, *s);
+        return 0;
+    case WM_SETFOCUS:
+        OnFocus(window, *s, true);
+        return 0;
+    case WM_KILLFOCUS:
+        OnFocus(window, *s, false);
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: OnPointer(window, *s, message, p); return 0;
-    case WM_KEYDOWN: OnKeyDown(window, *s, wParam); return 0;
-    case WM_CHAR: OnChar(window, *s, wParam); return 0;
+    case WM_LBUTTONUP:
+        OnPointer(window, *s, message, p);
+        return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(window, *s, wParam);
+        return 0;
+    case WM_CHAR:
+        OnChar(window, *s, wParam);
+        return 0;
     case WM_SETTEXT:
         EditSetText(&s->Model, lParam ? reinterpret_cast<const WCHAR*>(lParam) : u"");
         Changed(window, *s, true);
@@ -403,22 +466,29 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         s->Font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) Moved(window, *s);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->Font);
-    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-    case WM_COPY: CopySelection(window, s->Model); return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->Font);
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_COPY:
+        CopySelection(window, s->Model);
+        return 0;
     case WM_CUT:
         CopySelection(window, s->Model);
-        if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) && EditDelete(&s->Model, true))
+        if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) &&
+            EditDelete(&s->Model, true))
             Changed(window, *s, true);
         return 0;
     case WM_PASTE:
         if (!s->Model.ReadOnly) Insert(window, *s, ClipboardText(window));
         return 0;
     case WM_CLEAR:
-        if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) && EditDelete(&s->Model, true))
+        if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) &&
+            EditDelete(&s->Model, true))
             Changed(window, *s, true);
         return 0;
-    default: return EditMessage(window, *s, message, wParam, lParam);
+    default:
+        return EditMessage(window, *s, message, wParam, lParam);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Win32.h"
 #include "platform/controls/Controls.h"
 #include "platform/controls/ListBoxModel.h"
+#include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 #include <algorithm>
@@ -78,8 +79,13 @@ void UpdateBar(HWND window, ListBoxState& s) {
     int count = int(s.Model.Items.size());
     int visible = std::max(1, int((r.bottom - r.top - 2 * b) / RowHeight(window, s)));
     ShowWindow(s.Bar, count > visible ? SW_SHOW : SW_HIDE);
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, count - 1), UINT(visible),
-                    s.Model.Top, 0};
+    SCROLLINFO info{sizeof info,
+                    SIF_RANGE | SIF_PAGE | SIF_POS,
+                    0,
+                    std::max(0, count - 1),
+                    UINT(visible),
+                    s.Model.Top,
+                    0};
     SendMessageW(s.Bar, SBM_SETSCROLLINFO, TRUE, reinterpret_cast<LPARAM>(&info));
 }
 
@@ -89,25 +95,19 @@ void Refresh(HWND window, ListBoxState& s) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-void FillColour(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
 void Paint(HWND window, const ListBoxState& s) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     RECT client;
     GetClientRect(window, &client);
     HGDIOBJ oldFont = s.Font ? SelectObject(dc, s.Font) : nullptr;
-    FillColour(dc, client, UiWindowColour);
+    UiFill(dc, client, UiWindowColour);
     if (Border(window)) {
         COLORREF frame = s.Focused ? UiAccentColour : UiBorderColour;
-        FillColour(dc, RECT{client.left, client.top, client.right, client.top + 1}, frame);
-        FillColour(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, frame);
-        FillColour(dc, RECT{client.left, client.top, client.left + 1, client.bottom}, frame);
-        FillColour(dc, RECT{client.right - 1, client.top, client.right, client.bottom}, frame);
+        UiFill(dc, RECT{client.left, client.top, client.right, client.top + 1}, frame);
+        UiFill(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, frame);
+        UiFill(dc, RECT{client.left, client.top, client.left + 1, client.bottom}, frame);
+        UiFill(dc, RECT{client.right - 1, client.top, client.right, client.bottom}, frame);
     }
     RECT area = RowsArea(window, s);
     int height = RowHeight(window, s);
@@ -116,11 +116,13 @@ void Paint(HWND window, const ListBoxState& s) {
     for (int i = m.Top, y = area.top; i < int(m.Items.size()) && y < area.bottom; ++i, y += height) {
         RECT row{area.left, y, area.right, std::min(area.bottom, LONG(y + height))};
         bool selected = i == m.Selected;
-        if (selected) FillColour(dc, row, UiAccentColour);
-        SetTextColor(dc, selected ? UiAccentTextColour : (IsWindowEnabled(window) ? UiTextColour : UiGrayTextColour));
+        if (selected) UiFill(dc, row, UiAccentColour);
+        SetTextColor(dc, selected ? UiAccentTextColour
+                                  : (IsWindowEnabled(window) ? UiTextColour : UiGrayTextColour));
         RECT text{row.left + TextInset, row.top, row.right - TextInset, row.top + height};
         const std::u16string& label = m.Items[size_t(i)].Text;
-        DrawTextW(dc, label.c_str(), int(label.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(dc, label.c_str(), int(label.size()), &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     if (oldFont) SelectObject(dc, oldFont);
     EndPaint(window, &ps);
@@ -163,13 +165,26 @@ void OnPointer(HWND window, ListBoxState& s, UINT message, POINT p) {
 void OnKey(HWND window, ListBoxState& s, WPARAM key) {
     int page = VisibleRows(window, s), current = s.Model.Selected;
     switch (key) {
-    case VK_UP: Choose(window, s, current < 0 ? 0 : current - 1); break;
-    case VK_DOWN: Choose(window, s, current + 1); break;
-    case VK_PRIOR: Choose(window, s, current - (page - 1)); break;
-    case VK_NEXT: Choose(window, s, (current < 0 ? 0 : current) + (page - 1)); break;
-    case VK_HOME: Choose(window, s, 0); break;
-    case VK_END: Choose(window, s, int(s.Model.Items.size()) - 1); break;
-    default: break;
+    case VK_UP:
+        Choose(window, s, current < 0 ? 0 : current - 1);
+        break;
+    case VK_DOWN:
+        Choose(window, s, current + 1);
+        break;
+    case VK_PRIOR:
+        Choose(window, s, current - (page - 1));
+        break;
+    case VK_NEXT:
+        Choose(window, s, (current < 0 ? 0 : current) + (page - 1));
+        break;
+    case VK_HOME:
+        Choose(window, s, 0);
+        break;
+    case VK_END:
+        Choose(window, s, int(s.Model.Items.size()) - 1);
+        break;
+    default:
+        break;
     }
 }
 
@@ -191,15 +206,30 @@ void ScrollTo(HWND window, ListBoxState& s, int top) {
 void OnScroll(HWND window, ListBoxState& s, WPARAM code) {
     int page = VisibleRows(window, s), top = s.Model.Top;
     switch (LOWORD(code)) {
-    case SB_LINEUP: ScrollTo(window, s, top - 1); break;
-    case SB_LINEDOWN: ScrollTo(window, s, top + 1); break;
-    case SB_PAGEUP: ScrollTo(window, s, top - page); break;
-    case SB_PAGEDOWN: ScrollTo(window, s, top + page); break;
+    case SB_LINEUP:
+        ScrollTo(window, s, top - 1);
+        break;
+    case SB_LINEDOWN:
+        ScrollTo(window, s, top + 1);
+        break;
+    case SB_PAGEUP:
+        ScrollTo(window, s, top - page);
+        break;
+    case SB_PAGEDOWN:
+        ScrollTo(window, s, top + page);
+        break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: ScrollTo(window, s, int16_t(HIWORD(code))); break;
-    case SB_TOP: ScrollTo(window, s, 0); break;
-    case SB_BOTTOM: ScrollTo(window, s, int(s.Model.Items.size())); break;
-    default: break;
+    case SB_THUMBPOSITION:
+        ScrollTo(window, s, int16_t(HIWORD(code)));
+        break;
+    case SB_TOP:
+        ScrollTo(window, s, 0);
+        break;
+    case SB_BOTTOM:
+        ScrollTo(window, s, int(s.Model.Items.size()));
+        break;
+    default:
+        break;
     }
 }
 
@@ -221,7 +251,8 @@ void CreateBar(HWND window, ListBoxState& s) {
 LRESULT TextOf(const ListBoxModel& m, WPARAM index, LPARAM buffer, bool lengthOnly) {
     if (index >= m.Items.size()) return LB_ERR;
     const std::u16string& text = m.Items[index].Text;
-    if (!lengthOnly && buffer) std::copy(text.c_str(), text.c_str() + text.size() + 1, reinterpret_cast<WCHAR*>(buffer));
+    if (!lengthOnly && buffer)
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, reinterpret_cast<WCHAR*>(buffer));
     return LRESULT(text.size());
 }
 
@@ -230,24 +261,39 @@ LRESULT ListMessage(HWND window, ListBoxState& s, UINT message, WPARAM wParam, L
     auto text = [lParam] { return std::u16string(lParam ? reinterpret_cast<const WCHAR*>(lParam) : u""); };
     LRESULT result;
     switch (message) {
-    case LB_ADDSTRING: result = ListBoxAdd(&m, text()); Refresh(window, s); return result;
-    case LB_INSERTSTRING: result = ListBoxInsert(&m, int(wParam), text()); Refresh(window, s); return result;
+    case LB_ADDSTRING:
+        result = ListBoxAdd(&m, text());
+        Refresh(window, s);
+        return result;
+    case LB_INSERTSTRING:
+        result = ListBoxInsert(&m, int(wParam), text());
+        Refresh(window, s);
+        return result;
     case LB_DELETESTRING:
         if (!ListBoxDelete(&m, int(wParam))) return LB_ERR;
         Refresh(window, s);
         return LRESULT(m.Items.size());
-    case LB_RESETCONTENT: ListBoxReset(&m); Refresh(window, s); return 0;
+    case LB_RESETCONTENT:
+        ListBoxReset(&m);
+        Refresh(window, s);
+        return 0;
     case LB_SETCURSEL:
         m.Selected = wParam < m.Items.size() ? int(wParam) : -1;
         ListBoxReveal(&m, m.Selected, VisibleRows(window, s));
         Refresh(window, s);
         return m.Selected < 0 && int(wParam) != -1 ? LB_ERR : m.Selected;
-    case LB_GETCURSEL: return m.Selected;
-    case LB_GETTEXT: return TextOf(m, wParam, lParam, false);
-    case LB_GETTEXTLEN: return TextOf(m, wParam, lParam, true);
-    case LB_GETCOUNT: return LRESULT(m.Items.size());
-    case LB_FINDSTRING: return ListBoxFind(m, int(wParam), text(), false);
-    case LB_FINDSTRINGEXACT: return ListBoxFind(m, int(wParam), text(), true);
+    case LB_GETCURSEL:
+        return m.Selected;
+    case LB_GETTEXT:
+        return TextOf(m, wParam, lParam, false);
+    case LB_GETTEXTLEN:
+        return TextOf(m, wParam, lParam, true);
+    case LB_GETCOUNT:
+        return LRESULT(m.Items.size());
+    case LB_FINDSTRING:
+        return ListBoxFind(m, int(wParam), text(), false);
+    case LB_FINDSTRINGEXACT:
+        return ListBoxFind(m, int(wParam), text(), true);
     case LB_SELECTSTRING: {
         int index = ListBoxFind(m, int(wParam), text(), false);
         if (index < 0) return LB_ERR;
@@ -256,12 +302,22 @@ LRESULT ListMessage(HWND window, ListBoxState& s, UINT message, WPARAM wParam, L
         Refresh(window, s);
         return index;
     }
-    case LB_GETTOPINDEX: return m.Top;
-    case LB_SETTOPINDEX: if (wParam >= m.Items.size() && wParam) return LB_ERR; ScrollTo(window, s, int(wParam)); return 0;
-    case LB_GETITEMDATA: return wParam < m.Items.size() ? m.Items[wParam].Data : LB_ERR;
-    case LB_SETITEMDATA: if (wParam >= m.Items.size()) return LB_ERR; m.Items[wParam].Data = lParam; return 0;
-    case LB_GETITEMHEIGHT: return RowHeight(window, s);
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case LB_GETTOPINDEX:
+        return m.Top;
+    case LB_SETTOPINDEX:
+        if (wParam >= m.Items.size() && wParam) return LB_ERR;
+        ScrollTo(window, s, int(wParam));
+        return 0;
+    case LB_GETITEMDATA:
+        return wParam < m.Items.size() ? m.Items[wParam].Data : LB_ERR;
+    case LB_SETITEMDATA:
+        if (wParam >= m.Items.size()) return LB_ERR;
+        m.Items[wParam].Data = lParam;
+        return 0;
+    case LB_GETITEMHEIGHT:
+        return RowHeight(window, s);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -271,28 +327,60 @@ LRESULT CALLBACK ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_CREATE: CreateBar(window, *s); return 0;
-    case WM_NCDESTROY: delete static_cast<ListBoxState*>(ControlDetach(window)); return 0;
-    case WM_PAINT: Paint(window, *s); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SIZE: Refresh(window, *s); return 0;
-    case WM_SETFOCUS: s->Focused = true; InvalidateRect(window, nullptr, FALSE); Notify(window, LBN_SETFOCUS); return 0;
-    case WM_KILLFOCUS: s->Focused = false; InvalidateRect(window, nullptr, FALSE); Notify(window, LBN_KILLFOCUS); return 0;
+    case WM_CREATE:
+        CreateBar(window, *s);
+        return 0;
+    case WM_NCDESTROY:
+        delete static_cast<ListBoxState*>(ControlDetach(window));
+        return 0;
+    case WM_PAINT:
+        Paint(window, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        Refresh(window, *s);
+        return 0;
+    case WM_SETFOCUS:
+        s->Focused = true;
+        InvalidateRect(window, nullptr, FALSE);
+        Notify(window, LBN_SETFOCUS);
+        return 0;
+    case WM_KILLFOCUS:
+        s->Focused = false;
+        InvalidateRect(window, nullptr, FALSE);
+        Notify(window, LBN_KILLFOCUS);
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP: OnPointer(window, *s, message, p); return 0;
-    case WM_LBUTTONDBLCLK: Notify(window, LBN_DBLCLK); return 0;
-    case WM_KEYDOWN: OnKey(window, *s, wParam); return 0;
-    case WM_CHAR: OnChar(window, *s, wParam); return 0;
-    case WM_VSCROLL: OnScroll(window, *s, wParam); return 0;
-    case WM_MOUSEWHEEL: ScrollTo(window, *s, s->Model.Top - int16_t(HIWORD(wParam)) * 3 / WHEEL_DELTA); return 0;
+    case WM_LBUTTONUP:
+        OnPointer(window, *s, message, p);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        Notify(window, LBN_DBLCLK);
+        return 0;
+    case WM_KEYDOWN:
+        OnKey(window, *s, wParam);
+        return 0;
+    case WM_CHAR:
+        OnChar(window, *s, wParam);
+        return 0;
+    case WM_VSCROLL:
+        OnScroll(window, *s, wParam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        ScrollTo(window, *s, s->Model.Top - int16_t(HIWORD(wParam)) * 3 / WHEEL_DELTA);
+        return 0;
     case WM_SETFONT:
         s->Font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) Refresh(window, *s);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->Font);
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    default: return ListMessage(window, *s, message, wParam, lParam);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->Font);
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    default:
+        return ListMessage(window, *s, message, wParam, lParam);
     }
 }
 

@@ -25,8 +25,10 @@ bool StartsWith(const std::u16string& text, const std::u16string& prefix, bool e
 int ListBoxCompare(const std::u16string& a, const std::u16string& b) {
     size_t i = 0, j = 0;
     for (;;) {
-        while (i < a.size() && Ignored(a[i])) ++i;
-        while (j < b.size() && Ignored(b[j])) ++j;
+        while (i < a.size() && Ignored(a[i]))
+            ++i;
+        while (j < b.size() && Ignored(b[j]))
+            ++j;
         if (i == a.size() || j == b.size()) break;
         char16_t x = Fold(a[i++]), y = Fold(b[j++]);
         if (x != y) return x < y ? -1 : 1;
@@ -38,9 +40,9 @@ int ListBoxCompare(const std::u16string& a, const std::u16string& b) {
 
 int ListBoxAdd(ListBoxModel* m, const std::u16string& text) {
     if (!m->Sorted) return ListBoxInsert(m, -1, text);
-    auto at = std::upper_bound(m->Items.begin(), m->Items.end(), text, [](const std::u16string& t, const ListBoxItem& item) {
-        return ListBoxCompare(t, item.Text) < 0;
-    });
+    auto at = std::upper_bound(
+        m->Items.begin(), m->Items.end(), text,
+        [](const std::u16string& t, const ListBoxItem& item) { return ListBoxCompare(t, item.Text) < 0; });
     return ListBoxInsert(m, int(at - m->Items.begin()), text);
 }
 
@@ -56,8 +58,10 @@ int ListBoxInsert(ListBoxModel* m, int index, const std::u16string& text) {
 bool ListBoxDelete(ListBoxModel* m, int index) {
     if (index < 0 || index >= int(m->Items.size())) return false;
     m->Items.erase(m->Items.begin() + index);
-    if (m->Selected == index) m->Selected = -1;
-    else if (m->Selected > index) --m->Selected;
+    if (m->Selected == index)
+        m->Selected = -1;
+    else if (m->Selected > index)
+        --m->Selected;
     m->Top = std::clamp(m->Top, 0, std::max(0, int(m->Items.size()) - 1));
     return true;
 }
@@ -82,8 +86,10 @@ int ListBoxFind(const ListBoxModel& m, int start, const std::u16string& prefix, 
 void ListBoxReveal(ListBoxModel* m, int index, int visible) {
     if (index < 0) return;
     visible = std::max(1, visible);
-    if (index < m->Top) m->Top = index;
-    else if (index >= m->Top + visible) m->Top = index - visible + 1;
+    if (index < m->Top)
+        m->Top = index;
+    else if (index >= m->Top + visible)
+        m->Top = index - visible + 1;
     int lastTop = std::max(0, int(m->Items.size()) - visible);
     m->Top = std::clamp(m->Top, 0, lastTop);
 }

@@ -96,10 +96,14 @@ void Notify(HWND window, WORD code, int pos) {
 
 WORD CodeOf(Zone zone) {
     switch (zone) {
-    case Zone::ArrowBack: return SB_LINEUP;
-    case Zone::ArrowForward: return SB_LINEDOWN;
-    case Zone::PageBack: return SB_PAGEUP;
-    default: return SB_PAGEDOWN;
+    case Zone::ArrowBack:
+        return SB_LINEUP;
+    case Zone::ArrowForward:
+        return SB_LINEDOWN;
+    case Zone::PageBack:
+        return SB_PAGEUP;
+    default:
+        return SB_PAGEDOWN;
     }
 }
 
@@ -260,26 +264,50 @@ LRESULT CALLBACK ScrollBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (s == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_NCDESTROY: delete static_cast<ScrollBarState*>(ControlDetach(window)); return 0;
-    case WM_PAINT: Paint(window, *s); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_LBUTTONDOWN: OnPointerDown(window, *s, p); return 0;
-    case WM_MOUSEMOVE: OnPointerMove(window, *s, p); return 0;
-    case WM_LBUTTONUP: EndPress(window, *s, true); return 0;
-    case WM_CAPTURECHANGED: if (HWND(lParam) != window) EndPress(window, *s, true); return 0;
-    case WM_TIMER: if (wParam == RepeatTimer) OnRepeat(window, *s); return 0;
-    case WM_ENABLE: Repaint(window); return 0;
-    case SBM_SETSCROLLINFO: return SetInfo(window, *s, reinterpret_cast<const SCROLLINFO*>(lParam), BOOL(wParam));
-    case SBM_GETSCROLLINFO: return GetInfo(*s, reinterpret_cast<SCROLLINFO*>(lParam));
-    case SBM_SETPOS: return SetPos(window, *s, int(wParam), BOOL(lParam));
-    case SBM_GETPOS: return s->Pos;
-    case SBM_SETRANGE: return SetRange(window, *s, int(wParam), int(lParam), FALSE);
-    case SBM_SETRANGEREDRAW: return SetRange(window, *s, int(wParam), int(lParam), TRUE);
+    case WM_NCDESTROY:
+        delete static_cast<ScrollBarState*>(ControlDetach(window));
+        return 0;
+    case WM_PAINT:
+        Paint(window, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+        OnPointerDown(window, *s, p);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnPointerMove(window, *s, p);
+        return 0;
+    case WM_LBUTTONUP:
+        EndPress(window, *s, true);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (HWND(lParam) != window) EndPress(window, *s, true);
+        return 0;
+    case WM_TIMER:
+        if (wParam == RepeatTimer) OnRepeat(window, *s);
+        return 0;
+    case WM_ENABLE:
+        Repaint(window);
+        return 0;
+    case SBM_SETSCROLLINFO:
+        return SetInfo(window, *s, reinterpret_cast<const SCROLLINFO*>(lParam), BOOL(wParam));
+    case SBM_GETSCROLLINFO:
+        return GetInfo(*s, reinterpret_cast<SCROLLINFO*>(lParam));
+    case SBM_SETPOS:
+        return SetPos(window, *s, int(wParam), BOOL(lParam));
+    case SBM_GETPOS:
+        return s->Pos;
+    case SBM_SETRANGE:
+        return SetRange(window, *s, int(wParam), int(lParam), FALSE);
+    case SBM_SETRANGEREDRAW:
+        return SetRange(window, *s, int(wParam), int(lParam), TRUE);
     case SBM_GETRANGE:
         if (wParam) *reinterpret_cast<int*>(wParam) = s->Min;
         if (lParam) *reinterpret_cast<int*>(lParam) = s->Max;
         return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

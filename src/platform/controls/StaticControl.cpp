@@ -30,7 +30,8 @@ DWORD Style(HWND window) {
 
 void LoadPicture(HWND window, StaticState& s, const CREATESTRUCTW* create) {
     if ((create->style & SS_TYPEMASK) != SS_BITMAP || create->lpszName == nullptr) return;
-    LPCWSTR name = create->lpszName[0] == OrdinalMark ? MAKEINTRESOURCEW(create->lpszName[1]) : create->lpszName;
+    LPCWSTR name =
+        create->lpszName[0] == OrdinalMark ? MAKEINTRESOURCEW(create->lpszName[1]) : create->lpszName;
     s.Bitmap = LoadBitmapW(create->hInstance, name);
     s.OwnsBitmap = s.Bitmap != nullptr;
     (void)window;
@@ -96,7 +97,8 @@ void FitToBitmap(HWND window, const StaticState& s) {
     if (s.Bitmap == nullptr || (Style(window) & SS_CENTERIMAGE)) return;
     BITMAP info{};
     if (!GetObjectW(s.Bitmap, sizeof info, &info)) return;
-    SetWindowPos(window, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, 0, 0, info.bmWidth, info.bmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT SetImage(HWND window, StaticState& s, WPARAM type, LPARAM image) {
@@ -129,10 +131,16 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         delete state;
         return 0;
     }
-    case WM_CREATE: FitToBitmap(window, *s); return 0;
-    case WM_NCHITTEST: return (Style(window) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
-    case WM_PAINT: Paint(window, *s); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_CREATE:
+        FitToBitmap(window, *s);
+        return 0;
+    case WM_NCHITTEST:
+        return (Style(window) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+    case WM_PAINT:
+        Paint(window, *s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
     case WM_LBUTTONUP:
         if (Style(window) & SS_NOTIFY)
             SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(WORD(GetDlgCtrlID(window)), STN_CLICKED),
@@ -148,11 +156,16 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         s->Font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(window, nullptr, FALSE);
         return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->Font);
-    case WM_GETDLGCODE: return DLGC_STATIC;
-    case STM_SETIMAGE: return SetImage(window, *s, wParam, lParam);
-    case STM_GETIMAGE: return wParam == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(s->Bitmap) : 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(s->Font);
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    case STM_SETIMAGE:
+        return SetImage(window, *s, wParam, lParam);
+    case STM_GETIMAGE:
+        return wParam == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(s->Bitmap) : 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

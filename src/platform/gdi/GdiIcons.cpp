@@ -1,8 +1,8 @@
 // GdiIcons.cpp: LoadIconW. An icon is read from the module's RT_GROUP_ICON directory, which names
 // its images; the largest image is decoded as a bitmap (its colour part; the transparency mask is
 // not kept) and the handle is that bitmap's, freed by DestroyIcon. Every read is bounded.
-#include "platform/gdi/Gdi.h"
 #include "platform/Win32Resources.h"
+#include "platform/gdi/Gdi.h"
 
 #include <cstring>
 #include <vector>

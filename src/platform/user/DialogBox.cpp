@@ -17,8 +17,9 @@ constexpr int PointsPerInch = 72;
 // "System" (and the shell's dialog faces) name the handheld's dialog font: the platform's dialog
 // face (see PlatformDialogFace).
 bool IsHandheldSystemFace(const std::u16string& face) {
-    return face.empty() || wcsicmp16(face.c_str(), u"System") == 0 || wcsicmp16(face.c_str(), u"MS Shell Dlg") == 0 ||
-           wcsicmp16(face.c_str(), u"MS Shell Dlg 2") == 0 || wcsicmp16(face.c_str(), u"Tahoma") == 0;
+    return face.empty() || wcsicmp16(face.c_str(), u"System") == 0 ||
+           wcsicmp16(face.c_str(), u"MS Shell Dlg") == 0 || wcsicmp16(face.c_str(), u"MS Shell Dlg 2") == 0 ||
+           wcsicmp16(face.c_str(), u"Tahoma") == 0;
 }
 
 HFONT CreateTemplateFont(const ResDialog& t) {
@@ -40,13 +41,20 @@ RECT DialogUnitsToPixels(const DialogRecord& r, int x, int y, int cx, int cy) {
 
 const WCHAR* ClassNameOf(const ResNameOrOrdinal& cls) {
     switch (cls.IsOrdinal ? cls.Ordinal : 0) {
-    case ResClassButton: return WC_BUTTONW;
-    case ResClassEdit: return WC_EDITW;
-    case ResClassStatic: return WC_STATICW;
-    case ResClassListBox: return WC_LISTBOXW;
-    case ResClassScrollBar: return WC_SCROLLBARW;
-    case ResClassComboBox: return u"COMBOBOX";
-    default: return cls.Text.c_str();
+    case ResClassButton:
+        return WC_BUTTONW;
+    case ResClassEdit:
+        return WC_EDITW;
+    case ResClassStatic:
+        return WC_STATICW;
+    case ResClassListBox:
+        return WC_LISTBOXW;
+    case ResClassScrollBar:
+        return WC_SCROLLBARW;
+    case ResClassComboBox:
+        return u"COMBOBOX";
+    default:
+        return cls.Text.c_str();
     }
 }
 
@@ -86,9 +94,10 @@ bool CreateControls(HWND dialog, const ResDialog& t, DialogRecord& r, HINSTANCE 
         RECT rect = DialogUnitsToPixels(r, item.X, item.Y, item.Cx, item.Cy);
         std::u16string title = TitleOf(item.Title);
         void* data = item.CreationData.empty() ? nullptr : const_cast<BYTE*>(item.CreationData.data());
-        HWND control = CreateWindowExW(item.ExStyle, ClassNameOf(item.Class), title.c_str(), item.Style | WS_CHILD,
-                                       rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog,
-                                       reinterpret_cast<HMENU>(UINT_PTR(WORD(item.Id))), instance, data);
+        HWND control =
+            CreateWindowExW(item.ExStyle, ClassNameOf(item.Class), title.c_str(), item.Style | WS_CHILD,
+                            rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog,
+                            reinterpret_cast<HMENU>(UINT_PTR(WORD(item.Id))), instance, data);
         if (control == nullptr) return false;
         if (r.Font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(r.Font), FALSE);
     }
@@ -96,7 +105,8 @@ bool CreateControls(HWND dialog, const ResDialog& t, DialogRecord& r, HINSTANCE 
 }
 
 // Makes the dialog window and its controls; null when the template cannot be built.
-HWND CreateDialogFromTemplate(HINSTANCE instance, const ResDialog& t, HWND owner, DLGPROC proc, LPARAM param) {
+HWND CreateDialogFromTemplate(HINSTANCE instance, const ResDialog& t, HWND owner, DLGPROC proc,
+                              LPARAM param) {
     PlatformRegisterControlClasses();
     DialogRegisterClass();
     DialogRecord scratch{};
@@ -104,8 +114,9 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const ResDialog& t, HWND owner
     DialogFontBaseUnits(font, &scratch.BaseX, &scratch.BaseY);
     RECT place = PlaceDialog(t, scratch, owner);
     const WCHAR* cls = t.Class.Text.empty() && !t.Class.IsOrdinal ? DialogClassName : ClassNameOf(t.Class);
-    HWND dialog = CreateWindowExW(t.ExStyle, cls, t.Caption.c_str(), t.Style & ~WS_VISIBLE, place.left, place.top,
-                                  place.right - place.left, place.bottom - place.top, owner, nullptr, instance, nullptr);
+    HWND dialog = CreateWindowExW(t.ExStyle, cls, t.Caption.c_str(), t.Style & ~WS_VISIBLE, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top, owner,
+                                  nullptr, instance, nullptr);
     DialogRecord* r = dialog ? DialogFind(dialog) : nullptr;
     if (r == nullptr) {
         if (dialog) DestroyWindow(dialog);
@@ -124,7 +135,8 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const ResDialog& t, HWND owner
         return nullptr;
     }
     HWND focus = DialogFirstTabItem(dialog);
-    if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) && focus && IsWindow(dialog))
+    if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) && focus &&
+        IsWindow(dialog))
         DialogSetFocus(dialog, focus);
     if (IsWindow(dialog) && (t.Style & WS_VISIBLE) && !DialogFind(dialog)->Ended) {
         ShowWindow(dialog, SW_SHOWNORMAL);
@@ -164,7 +176,8 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
     return result;
 }
 
-INT_PTR RunTemplate(HINSTANCE instance, const void* bytes, size_t size, HWND owner, DLGPROC proc, LPARAM param) {
+INT_PTR RunTemplate(HINSTANCE instance, const void* bytes, size_t size, HWND owner, DLGPROC proc,
+                    LPARAM param) {
     ResDialog t;
     if (bytes == nullptr || !ResParseDialog(bytes, size, &t)) return -1;
     HWND dialog = CreateDialogFromTemplate(instance, t, owner, proc, param);

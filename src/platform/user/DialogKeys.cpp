@@ -36,7 +36,8 @@ HWND DirectChild(HWND dialog, HWND window) {
 }
 
 void SendCommand(HWND dialog, WORD id) {
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 // The character after the single "&" in a control's text, folded to upper case; 0 when none.
@@ -114,21 +115,26 @@ bool OnKeyDown(HWND dialog, HWND focus, const MSG& msg, LRESULT code) {
         if (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) return false;
         OnArrow(dialog, focus, msg.wParam);
         return true;
-    case VK_ESCAPE: SendCommand(dialog, WORD(IDCANCEL)); return true;
+    case VK_ESCAPE:
+        SendCommand(dialog, WORD(IDCANCEL));
+        return true;
     case VK_RETURN:
         if (code & DLGC_WANTALLKEYS) return false;
         OnReturn(dialog, focus);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
 } // namespace
 
 BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
-    if (msg == nullptr || dialog == nullptr || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return FALSE;
+    if (msg == nullptr || dialog == nullptr || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)))
+        return FALSE;
     HWND focus = GetFocus();
-    LRESULT code = msg->hwnd ? SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) : 0;
+    LRESULT code =
+        msg->hwnd ? SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) : 0;
     bool taken = false;
     if (msg->message == WM_KEYDOWN) {
         taken = OnKeyDown(dialog, focus ? DirectChild(dialog, focus) : nullptr, *msg, code);
@@ -167,7 +173,8 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
     while (first > 0 && !(GetWindowLongW(children[size_t(first)], GWL_STYLE) & WS_GROUP))
         --first;
     int last = at;
-    while (last + 1 < int(children.size()) && !(GetWindowLongW(children[size_t(last + 1)], GWL_STYLE) & WS_GROUP))
+    while (last + 1 < int(children.size()) &&
+           !(GetWindowLongW(children[size_t(last + 1)], GWL_STYLE) & WS_GROUP))
         ++last;
     int size = last - first + 1;
     for (int step = 1; step < size; ++step) {

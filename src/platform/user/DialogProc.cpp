@@ -60,7 +60,9 @@ void OnActivate(HWND dialog, DialogRecord& r, WPARAM wParam) {
 
 LRESULT DefaultHandling(HWND dialog, DialogRecord* r, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_NCDESTROY: OnNcDestroy(dialog); return DefWindowProcW(dialog, message, wParam, lParam);
+    case WM_NCDESTROY:
+        OnNcDestroy(dialog);
+        return DefWindowProcW(dialog, message, wParam, lParam);
     case WM_CLOSE:
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
@@ -76,7 +78,8 @@ LRESULT DefaultHandling(HWND dialog, DialogRecord* r, UINT message, WPARAM wPara
     case WM_SETFONT:
         if (r) r->Font = reinterpret_cast<HFONT>(wParam);
         return 0;
-    case WM_GETFONT: return r ? reinterpret_cast<LRESULT>(r->Font) : 0;
+    case WM_GETFONT:
+        return r ? reinterpret_cast<LRESULT>(r->Font) : 0;
     case WM_ACTIVATE:
         if (r) OnActivate(dialog, *r, wParam);
         return 0;
@@ -85,11 +88,13 @@ LRESULT DefaultHandling(HWND dialog, DialogRecord* r, UINT message, WPARAM wPara
         if (focus) SetFocus(focus);
         return 0;
     }
-    case DM_GETDEFID: return r ? MAKELONG(DefaultId(dialog, *r), DC_HASDEFID) : 0;
+    case DM_GETDEFID:
+        return r ? MAKELONG(DefaultId(dialog, *r), DC_HASDEFID) : 0;
     case DM_SETDEFID:
         if (r) r->DefaultId = WORD(wParam);
         return TRUE;
-    default: return DefWindowProcW(dialog, message, wParam, lParam);
+    default:
+        return DefWindowProcW(dialog, message, wParam, lParam);
     }
 }
 

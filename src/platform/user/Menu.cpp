@@ -57,7 +57,8 @@ bool Fill(HMENU menu, const std::vector<ResMenuItem>& items) {
 UINT StateFlags(const MenuItem& item) {
     UINT flags = item.State;
     if (item.Separator) flags |= MF_SEPARATOR;
-    if (item.Popup) flags |= MF_POPUP | (UINT(MenuFind(item.Popup) ? MenuFind(item.Popup)->Items.size() : 0) << 8);
+    if (item.Popup)
+        flags |= MF_POPUP | (UINT(MenuFind(item.Popup) ? MenuFind(item.Popup)->Items.size() : 0) << 8);
     return flags;
 }
 
@@ -189,7 +190,8 @@ bool MenuApplyInfo(MenuItem* entry, const MENUITEMINFOW& info) {
         entry->Separator = (info.fType & MFT_SEPARATOR) != 0;
         entry->Radio = (info.fType & MFT_RADIOCHECK) != 0;
     }
-    if (info.fMask & MIIM_STATE) entry->State = info.fState & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT);
+    if (info.fMask & MIIM_STATE)
+        entry->State = info.fState & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT);
     if (info.fMask & MIIM_ID) entry->Id = info.wID;
     if (info.fMask & MIIM_SUBMENU) entry->Popup = info.hSubMenu;
     if (info.fMask & MIIM_DATA) entry->Data = info.dwItemData;

@@ -12,7 +12,7 @@ struct MenuItem {
     UINT Id;
     UINT State; // MF_GRAYED, MF_DISABLED, MF_CHECKED, MF_DEFAULT
     bool Separator;
-    bool Radio; // checked with a radio mark (CheckMenuRadioItem)
+    bool Radio;  // checked with a radio mark (CheckMenuRadioItem)
     HMENU Popup; // owned by the menu that holds the item
     ULONG_PTR Data;
     std::u16string Text; // "&" mnemonics, and the shortcut text after 0x08

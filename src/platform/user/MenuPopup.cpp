@@ -7,6 +7,7 @@
 
 #include "platform/Win32Controls.h"
 #include "platform/user/Menu.h"
+#include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 #include <algorithm>
@@ -21,8 +22,8 @@ struct PopupRun {
     HFONT Font;
     int Hot;
     bool PressedInside;
-    bool Moved;    // the pointer moved after the popup opened
-    POINT Opened;  // where the pointer was then (screen)
+    bool Moved;   // the pointer moved after the popup opened
+    POINT Opened; // where the pointer was then (screen)
     bool Done;
     MenuRunResult Result;
 };
@@ -67,16 +68,10 @@ bool Selectable(const MenuItem& item) {
     return !item.Separator && !(item.State & (MF_GRAYED | MF_DISABLED)) && item.Popup == nullptr;
 }
 
-void FillColour(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
 void DrawMark(HDC dc, const MenuItem& item, const RECT& row, COLORREF colour) {
     int cx = row.left + UiMenuSideMargin / 2 + UiMenuCheckColumn / 2, cy = (row.top + row.bottom) / 2;
     if (item.Radio) {
-        FillColour(dc, RECT{cx - 3, cy - 3, cx + 4, cy + 4}, colour);
+        UiFill(dc, RECT{cx - 3, cy - 3, cx + 4, cy + 4}, colour);
         return;
     }
     HPEN pen = CreatePen(PS_SOLID, 2, colour);
@@ -91,20 +86,22 @@ void DrawMark(HDC dc, const MenuItem& item, const RECT& row, COLORREF colour) {
 void PaintItem(HDC dc, const MenuItem& item, const RECT& row, bool hot) {
     if (item.Separator) {
         int y = (row.top + row.bottom) / 2;
-        FillColour(dc, RECT{row.left + UiMenuSideMargin, y, row.right - UiMenuSideMargin, y + 1}, UiBorderColour);
+        UiFill(dc, RECT{row.left + UiMenuSideMargin, y, row.right - UiMenuSideMargin, y + 1}, UiBorderColour);
         return;
     }
     bool enabled = !(item.State & (MF_GRAYED | MF_DISABLED));
-    if (hot && enabled) FillColour(dc, row, UiMenuHotColour);
+    if (hot && enabled) UiFill(dc, row, UiMenuHotColour);
     COLORREF text = !enabled ? UiGrayTextColour : hot ? UiMenuHotTextColour : UiTextColour;
     SetTextColor(dc, text);
     if (item.State & MF_CHECKED) DrawMark(dc, item, row, text);
     std::u16string label, shortcut;
     SplitText(item.Text, &label, &shortcut);
-    RECT area{row.left + UiMenuSideMargin + UiMenuCheckColumn, row.top, row.right - UiMenuSideMargin, row.bottom};
+    RECT area{row.left + UiMenuSideMargin + UiMenuCheckColumn, row.top, row.right - UiMenuSideMargin,
+              row.bottom};
     DrawTextW(dc, label.c_str(), int(label.size()), &area, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     if (!shortcut.empty())
-        DrawTextW(dc, shortcut.c_str(), int(shortcut.size()), &area, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(dc, shortcut.c_str(), int(shortcut.size()), &area,
+                  DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // The rows of the popup, top to bottom, in client coordinates.
@@ -127,11 +124,11 @@ void Paint(HWND window, const PopupRun& run) {
     HGDIOBJ oldFont = SelectObject(dc, run.Font);
     RECT client;
     GetClientRect(window, &client);
-    FillColour(dc, client, UiWindowColour);
-    FillColour(dc, RECT{0, 0, client.right, 1}, UiBorderColour);
-    FillColour(dc, RECT{0, client.bottom - 1, client.right, client.bottom}, UiBorderColour);
-    FillColour(dc, RECT{0, 0, 1, client.bottom}, UiBorderColour);
-    FillColour(dc, RECT{client.right - 1, 0, client.right, client.bottom}, UiBorderColour);
+    UiFill(dc, client, UiWindowColour);
+    UiFill(dc, RECT{0, 0, client.right, 1}, UiBorderColour);
+    UiFill(dc, RECT{0, client.bottom - 1, client.right, client.bottom}, UiBorderColour);
+    UiFill(dc, RECT{0, 0, 1, client.bottom}, UiBorderColour);
+    UiFill(dc, RECT{client.right - 1, 0, client.right, client.bottom}, UiBorderColour);
     SetBkMode(dc, TRANSPARENT);
     std::vector<RECT> rows = Rows(window, run, dc);
     for (size_t i = 0; i < rows.size(); ++i)
@@ -167,7 +164,8 @@ int ItemAt(const PopupRun& run, POINT p) {
     SelectObject(dc, old);
     ReleaseDC(run.Window, dc);
     for (size_t i = 0; i < rows.size(); ++i)
-        if (p.x >= rows[i].left && p.x < rows[i].right && p.y >= rows[i].top && p.y < rows[i].bottom) return int(i);
+        if (p.x >= rows[i].left && p.x < rows[i].right && p.y >= rows[i].top && p.y < rows[i].bottom)
+            return int(i);
     return -1;
 }
 
@@ -203,22 +201,36 @@ int MnemonicItem(const PopupRun& run, WCHAR c) {
     for (size_t i = 0; i < run.Record->Items.size(); ++i) {
         const std::u16string& text = run.Record->Items[i].Text;
         size_t at = text.find(u'&');
-        if (at != std::u16string::npos && at + 1 < text.size() && fold(text[at + 1]) == fold(c)) return int(i);
+        if (at != std::u16string::npos && at + 1 < text.size() && fold(text[at + 1]) == fold(c))
+            return int(i);
     }
     return -1;
 }
 
 void OnKey(PopupRun& run, WPARAM key) {
     switch (key) {
-    case VK_UP: SetHot(run, Step(run, -1)); break;
-    case VK_DOWN: SetHot(run, Step(run, 1)); break;
-    case VK_RETURN: Choose(run, run.Hot); break;
+    case VK_UP:
+        SetHot(run, Step(run, -1));
+        break;
+    case VK_DOWN:
+        SetHot(run, Step(run, 1));
+        break;
+    case VK_RETURN:
+        Choose(run, run.Hot);
+        break;
     case VK_ESCAPE:
     case VK_MENU:
-    case VK_F10: Finish(run, MenuExit::Cancelled, 0); break;
-    case VK_LEFT: Finish(run, MenuExit::Left, 0); break;
-    case VK_RIGHT: Finish(run, MenuExit::Right, 0); break;
-    default: break;
+    case VK_F10:
+        Finish(run, MenuExit::Cancelled, 0);
+        break;
+    case VK_LEFT:
+        Finish(run, MenuExit::Left, 0);
+        break;
+    case VK_RIGHT:
+        Finish(run, MenuExit::Right, 0);
+        break;
+    default:
+        break;
     }
 }
 
@@ -258,11 +270,15 @@ bool TakeMessage(PopupRun& run, const MSG& msg) {
         return true;
     }
     case WM_KEYUP:
-    case WM_SYSKEYUP: return true;
+    case WM_SYSKEYUP:
+        return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-    case WM_MOUSEMOVE: OnPointer(run, msg); return true;
-    default: return false;
+    case WM_MOUSEMOVE:
+        OnPointer(run, msg);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -286,8 +302,8 @@ HWND CreatePopupWindow(PopupRun& run, HWND owner, int x, int y, UINT flags) {
     at.x = std::max(LONG(0), std::min(at.x, LONG(client.right - size.cx)));
     at.y = std::max(LONG(0), std::min(at.y, LONG(client.bottom - size.cy)));
     RegisterPopupClass();
-    HWND window = CreateWindowExW(0, PopupClassName, u"", WS_CHILD, at.x, at.y, size.cx, size.cy, root, nullptr,
-                                  nullptr, nullptr);
+    HWND window = CreateWindowExW(0, PopupClassName, u"", WS_CHILD, at.x, at.y, size.cx, size.cy, root,
+                                  nullptr, nullptr, nullptr);
     if (window == nullptr) return nullptr;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&run));
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -310,8 +326,15 @@ HFONT MenuFont() {
 MenuRunResult MenuRunPopup(HMENU menu, UINT flags, int x, int y, HWND owner, int hot) {
     MenuRunResult result{};
     DWORD opened = GetMessagePos();
-    PopupRun run{MenuFind(menu), nullptr, MenuFont(), -1, false, false,
-                 POINT{int16_t(LOWORD(opened)), int16_t(HIWORD(opened))}, false, result};
+    PopupRun run{MenuFind(menu),
+                 nullptr,
+                 MenuFont(),
+                 -1,
+                 false,
+                 false,
+                 POINT{int16_t(LOWORD(opened)), int16_t(HIWORD(opened))},
+                 false,
+                 result};
     if (run.Record == nullptr || run.Record->Items.empty()) return result;
     run.Window = CreatePopupWindow(run, owner, x, y, flags);
     if (run.Window == nullptr) return result;

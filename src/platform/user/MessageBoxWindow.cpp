@@ -5,6 +5,7 @@
 #include "platform/user/Window.h"
 
 #include "platform/Win32Dialogs.h"
+#include "platform/user/UiDraw.h"
 
 #include <algorithm>
 
@@ -100,12 +101,6 @@ SIZE Layout(BoxState* s) {
     return SIZE{width, buttonTop + ButtonHeight + Margin};
 }
 
-void Fill(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
 void DrawIcon(HDC dc, UINT type, int x, int y) {
     COLORREF colour = RGB(40, 90, 200);
     const WCHAR* mark = u"i";
@@ -113,7 +108,7 @@ void DrawIcon(HDC dc, UINT type, int x, int y) {
     if ((type & IconMask) == MB_ICONEXCLAMATION) colour = RGB(230, 170, 0), mark = u"!";
     if ((type & IconMask) == MB_ICONQUESTION) mark = u"?";
     RECT r{x, y, x + IconSide, y + IconSide};
-    Fill(dc, r, colour);
+    UiFill(dc, r, colour);
     HGDIOBJ old = SelectObject(dc, CaptionFont());
     SetTextColor(dc, RGB(255, 255, 255));
     DrawTextW(dc, mark, 1, &r, DT_RUN_FORMAT);
@@ -124,10 +119,10 @@ void DrawButton(HDC dc, const BoxState* s, int i) {
     RECT r = s->ButtonRects[i];
     bool focused = i == s->Focused;
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(focused ? BLACK_PEN : NULL_PEN));
-    Fill(dc, r, focused ? RGB(0, 0, 0) : EdgeColour);
+    UiFill(dc, r, focused ? RGB(0, 0, 0) : EdgeColour);
     RECT inner{r.left + (focused ? 2 : 1), r.top + (focused ? 2 : 1), r.right - (focused ? 2 : 1),
                r.bottom - (focused ? 2 : 1)};
-    Fill(dc, inner, i == s->Pressed ? RGB(200, 200, 200) : ButtonColour);
+    UiFill(dc, inner, i == s->Pressed ? RGB(200, 200, 200) : ButtonColour);
     SelectObject(dc, oldPen);
     // The label without its '&', the marked letter underlined by a short line under it.
     std::u16string label;
@@ -148,7 +143,7 @@ void DrawButton(HDC dc, const BoxState* s, int i) {
         int x = (inner.left + inner.right - whole.cx) / 2 + before.cx;
         int y = (inner.top + inner.bottom + whole.cy) / 2 - 1;
         RECT line{x, y, x + letter.cx, y + 1};
-        Fill(dc, line, RGB(0, 0, 0));
+        UiFill(dc, line, RGB(0, 0, 0));
     }
 }
 
@@ -157,10 +152,10 @@ void Paint(HWND box, BoxState* s) {
     HDC dc = BeginPaint(box, &paint);
     RECT all;
     GetClientRect(box, &all);
-    Fill(dc, all, EdgeColour);
-    Fill(dc, RECT{1, 1, all.right - 1, all.bottom - 1}, BoxColour);
+    UiFill(dc, all, EdgeColour);
+    UiFill(dc, RECT{1, 1, all.right - 1, all.bottom - 1}, BoxColour);
     RECT caption{1, 1, all.right - 1, GetSystemMetrics(SM_CYCAPTION)};
-    Fill(dc, caption, CaptionColour);
+    UiFill(dc, caption, CaptionColour);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
     SetTextColor(dc, CaptionTextColour);

@@ -6,6 +6,7 @@
 
 #include "platform/Win32.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 namespace {
@@ -39,12 +40,6 @@ RECT OkButton(const WindowRecord* w) {
     return RECT{right - OkButtonWidth, FrameBorder + OkButtonInset, right, w->Frame.top - OkButtonInset};
 }
 
-void Fill(HDC dc, const RECT& r, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
 bool Inside(const RECT& r, POINT p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
@@ -68,20 +63,21 @@ void NonClientPaint(WindowRecord* w) {
     HDC dc = GdiCreateSurfaceDC(s, POINT{0, 0}, RECT{0, 0, s->Width, s->Height});
     if (dc == nullptr) return;
     RECT all{0, 0, s->Width, s->Height};
-    Fill(dc, RECT{0, 0, all.right, w->Frame.top}, UiCaptionColour);
-    Fill(dc, RECT{0, 0, FrameBorder, all.bottom}, UiCaptionColour);
-    Fill(dc, RECT{all.right - FrameBorder, 0, all.right, all.bottom}, UiCaptionColour);
-    Fill(dc, RECT{0, all.bottom - FrameBorder, all.right, all.bottom}, UiCaptionColour);
+    UiFill(dc, RECT{0, 0, all.right, w->Frame.top}, UiCaptionColour);
+    UiFill(dc, RECT{0, 0, FrameBorder, all.bottom}, UiCaptionColour);
+    UiFill(dc, RECT{all.right - FrameBorder, 0, all.right, all.bottom}, UiCaptionColour);
+    UiFill(dc, RECT{0, all.bottom - FrameBorder, all.right, all.bottom}, UiCaptionColour);
     HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, UiCaptionTextColour);
     RECT ok = OkButton(w);
     RECT title{CaptionTextMargin, 0, (ok.left ? ok.left : all.right) - CaptionTextMargin, w->Frame.top};
-    DrawTextW(dc, w->Text.c_str(), int(w->Text.size()), &title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, w->Text.c_str(), int(w->Text.size()), &title,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (ok.right > ok.left) {
-        Fill(dc, ok, UiCaptionTextColour);
-        Fill(dc, RECT{ok.left + 1, ok.top + 1, ok.right - 1, ok.bottom - 1},
-             PressedOk() == w->Handle ? UiPressedColour : UiCaptionColour);
+        UiFill(dc, ok, UiCaptionTextColour);
+        UiFill(dc, RECT{ok.left + 1, ok.top + 1, ok.right - 1, ok.bottom - 1},
+               PressedOk() == w->Handle ? UiPressedColour : UiCaptionColour);
         DrawTextW(dc, u"OK", 2, &ok, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     SelectObject(dc, oldFont);

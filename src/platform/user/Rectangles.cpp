@@ -55,9 +55,12 @@ BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b) {
 
 BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
     if (out == nullptr || a == nullptr || b == nullptr) return FALSE;
-    if (IsRectEmpty(a)) *out = IsRectEmpty(b) ? RECT{0, 0, 0, 0} : *b;
-    else if (IsRectEmpty(b)) *out = *a;
-    else *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
-                     std::max(a->bottom, b->bottom)};
+    if (IsRectEmpty(a))
+        *out = IsRectEmpty(b) ? RECT{0, 0, 0, 0} : *b;
+    else if (IsRectEmpty(b))
+        *out = *a;
+    else
+        *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                    std::max(a->bottom, b->bottom)};
     return !IsRectEmpty(out);
 }

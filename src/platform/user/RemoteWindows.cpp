@@ -71,15 +71,18 @@ bool Call(WindowRecord* w, InstanceLinkKind kind, UINT message, WPARAM wParam, L
     WindowRecord* main = MainProxy(w);
     if (main == nullptr) return false;
     InstanceLinkRequest request{uint32_t(kind), message, wParam, lParam};
-    return InstanceLinkCall(LinkClass(main->RemoteClass).c_str(), main->Text.c_str(), request, result, timeoutMs);
+    return InstanceLinkCall(LinkClass(main->RemoteClass).c_str(), main->Text.c_str(), request, result,
+                            timeoutMs);
 }
 
 // What this copy answers the other: its window's messages, raising it, and what is in front.
 LRESULT Answer(const InstanceLinkRequest& request, void* context) {
     HWND window = static_cast<HWND>(context);
     switch (request.Kind) {
-    case InstanceLinkSendMessage: return SendMessageW(window, request.Message, request.WParam, request.LParam);
-    case InstanceLinkSetForeground: return SetForegroundWindow(window);
+    case InstanceLinkSendMessage:
+        return SendMessageW(window, request.Message, request.WParam, request.LParam);
+    case InstanceLinkSetForeground:
+        return SetForegroundWindow(window);
     case InstanceLinkForegroundState: {
         HWND active = GetActiveWindow();
         if (active == window) return InstanceLinkWindowInFront;
@@ -87,7 +90,8 @@ LRESULT Answer(const InstanceLinkRequest& request, void* context) {
             if (owner == window) return InstanceLinkOwnedInFront;
         return InstanceLinkNotInFront;
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -101,7 +105,8 @@ bool Listens(const WindowRecord* w) {
 bool RemoteListen(WindowRecord* w) {
     if (!Listens(w)) return true;
     bool busy = false;
-    InstanceLinkServer* server = InstanceLinkListen(LinkClass(w->Class->Name).c_str(), w->Text.c_str(), &busy);
+    InstanceLinkServer* server =
+        InstanceLinkListen(LinkClass(w->Class->Name).c_str(), w->Text.c_str(), &busy);
     if (server) Remote().Servers[w->Handle] = server;
     return !busy;
 }
@@ -125,7 +130,8 @@ HWND RemoteFindWindow(LPCWSTR className, LPCWSTR windowName) {
     if (className == nullptr || windowName == nullptr) return nullptr;
     LRESULT result = 0;
     InstanceLinkRequest ping{InstanceLinkPing, 0, 0, 0};
-    if (!InstanceLinkCall(LinkClass(className).c_str(), windowName, ping, &result, InstanceLinkShortTimeoutMs))
+    if (!InstanceLinkCall(LinkClass(className).c_str(), windowName, ping, &result,
+                          InstanceLinkShortTimeoutMs))
         return nullptr;
     WindowRecord* w = FindProxy(className, windowName, nullptr);
     return w ? w->Handle : nullptr;
@@ -133,19 +139,23 @@ HWND RemoteFindWindow(LPCWSTR className, LPCWSTR windowName) {
 
 LRESULT RemoteSend(WindowRecord* w, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    return Call(w, InstanceLinkSendMessage, message, wParam, lParam, &result, InstanceLinkWaitForever) ? result : 0;
+    return Call(w, InstanceLinkSendMessage, message, wParam, lParam, &result, InstanceLinkWaitForever)
+               ? result
+               : 0;
 }
 
 BOOL RemoteSetForeground(WindowRecord* w) {
     LRESULT result = 0;
-    return Call(w, InstanceLinkSetForeground, 0, 0, 0, &result, InstanceLinkShortTimeoutMs) && result ? TRUE : FALSE;
+    return Call(w, InstanceLinkSetForeground, 0, 0, 0, &result, InstanceLinkShortTimeoutMs) && result ? TRUE
+                                                                                                      : FALSE;
 }
 
 HWND RemoteForeground() {
     std::vector<WindowRecord*> proxies = Remote().Proxies;
     for (WindowRecord* w : proxies) {
         LRESULT state = InstanceLinkNotInFront;
-        if (w->Owner || !Call(w, InstanceLinkForegroundState, 0, 0, 0, &state, InstanceLinkShortTimeoutMs)) continue;
+        if (w->Owner || !Call(w, InstanceLinkForegroundState, 0, 0, 0, &state, InstanceLinkShortTimeoutMs))
+            continue;
         if (state == InstanceLinkWindowInFront) return w->Handle;
         if (state == InstanceLinkOwnedInFront) {
             WindowRecord* owned = FindProxy(w->RemoteClass, w->Text, w->Handle);
