@@ -1,0 +1,117 @@
+// XvfbDemoTest.cpp: the demo program as a real window on the virtual display, clicked with xdotool,
+// against the same program run headless with the same taps: the window's pixels are the same.
+#include "XvfbSupport.h"
+
+#include <png.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct Geometry {
+    int X, Y, Width, Height;
+};
+
+// The window's place and size on the screen, from xdotool.
+Geometry WindowGeometry(unsigned long window) {
+    std::string out = XvfbOutput("xdotool getwindowgeometry --shell " + std::to_string(window));
+    Geometry g{};
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        int* field = line.rfind("X=", 0) == 0        ? &g.X
+                     : line.rfind("Y=", 0) == 0      ? &g.Y
+                     : line.rfind("WIDTH=", 0) == 0  ? &g.Width
+                     : line.rfind("HEIGHT=", 0) == 0 ? &g.Height
+                                                     : nullptr;
+        if (field) *field = std::atoi(line.c_str() + line.find('=') + 1);
+    }
+    return g;
+}
+
+// A PNG's pixels as 0x00RRGGBB, row by row.
+std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint32_t> pixels;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
+    image.format = PNG_FORMAT_BGRA;
+    pixels.resize(size_t(image.width) * image.height);
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
+    for (uint32_t& p : pixels)
+        p &= 0x00FFFFFF;
+    *width = int(image.width), *height = int(image.height);
+    return pixels;
+}
+
+// The taps, relative to the window: twice on the tiles, once on the notes.
+const int Taps[][2] = {{60, 60}, {120, 90}, {60, -60}};
+
+int TapY(int y, int height) {
+    return y < 0 ? height + y : y;
+}
+
+} // namespace
+
+TEST(XvfbDemo, ARealWindowShowsWhatTheHeadlessRunShows) {
+    XVFB_REQUIRE_BACKEND();
+    Display* display = XvfbDisplay();
+    int screenWidth = DisplayWidth(display, DefaultScreen(display));
+    int screenHeight = DisplayHeight(display, DefaultScreen(display));
+    pid_t demo = fork();
+    if (demo == 0) {
+        execl(KESTROVA_WINDEMO, KESTROVA_WINDEMO, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    unsigned long window = 0;
+    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+        window = XvfbFindWindow("Windows demo");
+    ASSERT_NE(window, 0u) << "the demo's window did not appear";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Geometry g = WindowGeometry(window);
+    for (const auto& tap : Taps) {
+        int x = tap[0], y = TapY(tap[1], g.Height);
+        XvfbRun("xdotool mousemove --sync " + std::to_string(g.X + x) + " " + std::to_string(g.Y + y) +
+                " click 1");
+    }
+    // The headless run places the same window on a screen of the same size. It names a settings file
+    // of its own: with the same one it would be the running demo's second copy, and make no window.
+    std::string shot = XvfbTempPath("headless.png");
+    std::string headlessDemo = "KESTROVA_REGISTRY=" + XvfbTempPath("headless.reg") + " " + KESTROVA_WINDEMO;
+    std::string state = XvfbOutput(headlessDemo + " --headless -e 'size " + std::to_string(screenWidth) +
+                                   " " + std::to_string(screenHeight) + "; wait; state; quit'");
+    const std::string needle = "\"Windows demo\",\"Id\":0,\"Rect\":[";
+    size_t rect = state.find(needle);
+    ASSERT_NE(rect, std::string::npos) << state;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    std::sscanf(state.c_str() + rect + needle.size(), "%d,%d,%d,%d", &left, &top, &right, &bottom);
+    ASSERT_EQ(right - left, g.Width);
+    ASSERT_EQ(bottom - top, g.Height);
+    std::string taps = "size " + std::to_string(screenWidth) + " " + std::to_string(screenHeight) + "; wait";
+    for (const auto& tap : Taps)
+        taps += "; tap " + std::to_string(left + tap[0]) + " " +
+                std::to_string(top + TapY(tap[1], g.Height)) + "; wait";
+    XvfbOutput(headlessDemo + " --headless -e '" + taps + "; screenshot " + shot + "; quit'");
+    int width = 0, height = 0;
+    std::vector<uint32_t> headless = ReadPng(shot, &width, &height);
+    ASSERT_EQ(width, screenWidth);
+    // The real window may take a moment to show the last tap: compare until it matches or time is up.
+    int differing = -1;
+    for (int i = 0; i < 40 && differing != 0;
+         ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+        std::vector<uint32_t> real = XvfbGrab(g.X, g.Y, g.Width, g.Height);
+        differing = 0;
+        for (int y = 0; y < g.Height; ++y)
+            for (int x = 0; x < g.Width; ++x)
+                differing += real[size_t(y) * g.Width + x] != headless[size_t(top + y) * width + left + x];
+    }
+    kill(demo, SIGTERM);
+    waitpid(demo, nullptr, 0);
+    EXPECT_EQ(differing, 0) << "pixels of the real window that differ from the headless run";
+}
