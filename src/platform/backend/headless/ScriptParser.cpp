@@ -127,6 +127,10 @@ std::string CheckArgs(const std::string& name, const std::vector<std::string>& a
         return count(0, 1) && (args.empty() || ParseInt(args[0], 0, ScriptLongestWaitMs, &v))
                    ? ""
                    : "wait [MS]: milliseconds from 0 to 600000";
+    if (name == "sleep")
+        return count(1, 1) && ParseInt(args[0], 0, ScriptLongestWaitMs, &v)
+                   ? ""
+                   : "sleep MS: milliseconds from 0 to 600000";
     if (name == "answer")
         return count(1, 1) && ScriptButtonAnswer(args[0])
                    ? ""

@@ -14,10 +14,12 @@
 #include "platform/user/Window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <thread>
 
 namespace {
 
@@ -208,6 +210,8 @@ void RunCommand(const ScriptCommand& c) {
         Key(c);
     else if (c.Name == "type")
         Type(c);
+    else if (c.Name == "sleep") // real time, with the program's windows as they are: for tests of copies
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(c.Args[0].c_str())));
     else if (c.Name == "wait") {
         Run().Waiting = true;
         Run().WaitUntil = HeadlessNow() + uint32_t(c.Args.empty() ? 0 : std::atol(c.Args[0].c_str()));
