@@ -1,5 +1,5 @@
 // MessageBox.cpp: MessageBoxW's record of calls, its answers given in advance, and the choice
-// between showing the box (MessageBoxWindow.cpp) and answering at once when nothing could show it.
+// between showing the box (MessageBoxDialog.cpp) and answering at once when nothing could show it.
 #include "platform/Win32Dialogs.h"
 
 #include "platform/Win32Text.h"

@@ -115,7 +115,7 @@ bool TimerNextDue(HWND filter, MSG* msg); // a due timer's WM_TIMER, its next ti
 int TimerMsUntilNext(HWND filter);        // of the timers a loop with this filter sees; -1: none
 void TimerDropWindow(HWND window);
 
-// The message box window (MessageBoxWindow.cpp): shows the box and runs its modal loop; returns
+// The message box as a dialog built in code (MessageBoxDialog.cpp): shows it modally; returns
 // the button pressed.
 int MessageBoxShow(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type);
 // The answer a box of this type gives when it is closed without a button (Escape, WM_CLOSE).
