@@ -164,3 +164,8 @@ inline AppRun RunReader(const std::string& registry, const std::string& script, 
     }
     return run;
 }
+
+// A script line that sends the main window a command and lets it finish.
+inline std::string Cmd(int id) {
+    return "command " + std::to_string(id) + "; wait\n";
+}

@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 
 #include "platform/Win32.h"
+#include "resources/ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -106,3 +107,24 @@ INSTANTIATE_TEST_SUITE_P(Screens, ReaderScreens, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<PictureCase>& info) {
                              return std::string(info.param.Name);
                          });
+
+// The other three dialogs over the reader, at both sizes: Choose Font (the screen's size, its lists
+// filled), About (with the logo and the link), Choose Section (the tree with the current article).
+TEST(ReaderPictures, FontAboutAndIndexDialogs) {
+    for (const char* size : {"240 320", "480 800"}) {
+        std::string folder = TempFolder();
+        std::string reg = folder + "/settings.reg";
+        WriteWholeFile(reg,
+                       "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
+                       "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
+        std::string tag = std::string(size) == "240 320" ? "240x320" : "480x800";
+        AppRun run =
+            RunReader(reg, std::string("size ") + size + "; wait\n" + Cmd(IDM_FONT) + "screenshot " + folder +
+                               "/font_" + tag + ".png\nkey Escape; wait\n" + Cmd(IDM_ABOUT) + "screenshot " +
+                               folder + "/about_" + tag + ".png\nkey Escape; wait\n" + Cmd(IDM_INDEX) +
+                               "screenshot " + folder + "/index_" + tag + ".png\nkey Escape; wait\nquit\n");
+        ASSERT_EQ(run.ExitCode, 0);
+        for (const char* name : {"font_", "about_", "index_"})
+            ExpectGolden(folder, name + tag + ".png");
+    }
+}

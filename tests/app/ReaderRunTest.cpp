@@ -24,10 +24,6 @@ std::string Settings(const std::string& values = "") {
     return folder + "/settings.reg";
 }
 
-std::string Cmd(int id) {
-    return "command " + std::to_string(id) + "; wait\n";
-}
-
 // The window of "Windows" that a PaneState handle index names.
 const Json& Window(const Json& state, const char* field) {
     return state["Windows"][size_t(state["PaneState"][field].Int())];
