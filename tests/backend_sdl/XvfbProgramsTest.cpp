@@ -1,5 +1,7 @@
-// XvfbDemoTest.cpp: the demo program as a real window on the virtual display, clicked with xdotool,
-// against the same program run headless with the same taps: the window's pixels are the same.
+// XvfbProgramsTest.cpp: programs as real windows on the virtual display, driven with xdotool: the
+// demo against the same program run headless with the same taps (the window's pixels are the
+// same), and the reader through a day's use: a tap, a key, the Varni menu, the index by Ctrl+D,
+// Ctrl+Q, the settings file, and a second start at the same place.
 #include "XvfbSupport.h"
 
 #include <png.h>
@@ -55,6 +57,31 @@ const int Taps[][2] = {{60, 60}, {120, 90}, {60, -60}};
 
 int TapY(int y, int height) {
     return y < 0 ? height + y : y;
+}
+
+// Starts a program as a real window with a settings file; its pid.
+pid_t StartWindowed(const char* program, const std::string& registry) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("KESTROVA_REGISTRY", registry.c_str(), 1);
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+unsigned long WaitForWindow(const char* title) {
+    unsigned long window = 0;
+    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+        window = XvfbFindWindow(title);
+    return window;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 } // namespace
@@ -114,4 +141,47 @@ TEST(XvfbDemo, ARealWindowShowsWhatTheHeadlessRunShows) {
     kill(demo, SIGTERM);
     waitpid(demo, nullptr, 0);
     EXPECT_EQ(differing, 0) << "pixels of the real window that differ from the headless run";
+}
+
+TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
+    XVFB_REQUIRE_BACKEND();
+    std::string registry = XvfbTempPath("reader.reg");
+    XvfbWriteFile(registry,
+                  "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
+                  "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
+    pid_t reader = StartWindowed(KESTROVA_READER, registry);
+    unsigned long window = WaitForWindow("Kestrova");
+    ASSERT_NE(window, 0u) << "the reader's window did not appear";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Geometry g = WindowGeometry(window);
+    auto click = [&](int x, int y) {
+        XvfbRun("xdotool mousemove --sync " + std::to_string(g.X + x) + " " + std::to_string(g.Y + y) +
+                " click 1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
+    auto key = [&](const char* keys) {
+        XvfbRun(std::string("xdotool key --window ") + std::to_string(window) + " " + keys);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
+    click(g.Width / 2, g.Height / 3); // the lower half of the top pane: a page forward
+    key("Right");                     // the next article
+    click(50, g.Height - 16);         // the Varni button of the bar at the bottom
+    key("Down Down Return");          // 1/3 Screen, the popup's second item
+    // The index opens by Ctrl+D, over the reader.
+    key("ctrl+d");
+    EXPECT_NE(XvfbFindWindow("Choose Section"), 0u);
+    key("Escape");
+    key("ctrl+q");
+    int status = 0;
+    for (int i = 0; i < 50 && waitpid(reader, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::string settings = ReadText(registry);
+    EXPECT_NE(settings.find("\"Lesson\"=dword:00000003"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"BottomSection\"=dword:0000000d"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"LastPosition\"=dword:"), std::string::npos) << settings;
+    // A second start, headless, from the settings the real run left: the same article and split.
+    std::string state = XvfbOutput("KESTROVA_REGISTRY=" + registry + " " + KESTROVA_READER +
+                                   " --headless -e 'wait; state; quit'");
+    EXPECT_NE(state.find("\"Lesson\":3"), std::string::npos) << "a second start shows the same place";
+    EXPECT_NE(state.find("\"BottomSection\":13"), std::string::npos);
 }
