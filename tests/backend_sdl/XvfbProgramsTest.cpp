@@ -173,8 +173,14 @@ TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
     key("Escape");
     key("ctrl+q");
     int status = 0;
-    for (int i = 0; i < 50 && waitpid(reader, &status, WNOHANG) == 0; ++i)
+    bool ended = false;
+    for (int i = 0; i < 50 && !(ended = waitpid(reader, &status, WNOHANG) == reader); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!ended) {
+        kill(reader, SIGKILL);
+        waitpid(reader, &status, 0);
+    }
+    EXPECT_TRUE(ended) << "Ctrl+Q ends the reader";
     std::string settings = ReadText(registry);
     EXPECT_NE(settings.find("\"Lesson\"=dword:00000003"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"BottomSection\"=dword:0000000d"), std::string::npos) << settings;
