@@ -51,13 +51,6 @@ void GoFullScreen(HWND window) {
     MoveWindow(window, r.left, 0, r.right, r.bottom, FALSE);
 }
 
-void ReadDeviceFlags() {
-    IgnoreActivate = int32_t(ReadDword(DeviceKeyPath, u"IgnoreActivate", DefaultIgnoreActivate));
-    FullScreen = int32_t(ReadDword(DeviceKeyPath, u"FullScreen", DefaultFullScreen));
-    AllowSipInHebrewSearch =
-        int32_t(ReadDword(DeviceKeyPath, u"AllowSipInHebrewSearch", DefaultAllowSipInHebrewSearch));
-}
-
 int RunMessageLoop(HWND window) {
     HACCEL accelerators = LoadAcceleratorsW(ReaderState.Instance, MAKEINTRESOURCEW(AcceleratorResource));
     MSG msg;
@@ -102,13 +95,10 @@ int ReaderMain(HINSTANCE instance, LPWSTR commandLine, int show) {
     ResetReaderState();
     RegisterReaderStateWriters();
     ReaderState.Instance = instance;
-    ReadDeviceFlags();
+    ReadDeviceFlags(0, DeviceFlagsBeforeTaskBar);
     if (FullScreen) TaskBarWindow = FindWindowW(TaskBarClassName, u"");
     bool taskBarWasVisible = TaskBarWindow && IsWindowVisible(TaskBarWindow);
-    ReaderState.MenuBarOnBottom =
-        int32_t(ReadDword(DeviceKeyPath, u"MenuBarOnBottom", DefaultMenuBarOnBottom));
-    ReaderState.SurroundingGutter =
-        int32_t(ReadDword(DeviceKeyPath, u"SurroundingGutter", DefaultSurroundingGutter));
+    ReadDeviceFlags(DeviceFlagsBeforeTaskBar, DeviceFlagsTableCount - DeviceFlagsBeforeTaskBar);
     if (commandLine && commandLine[0] != 0 && wcsicmp16(commandLine, TodayArgument) == 0)
         ReaderState.TodayRequested = 1;
     HWND window = CreateMainWindow(show);
