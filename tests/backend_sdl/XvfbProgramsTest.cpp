@@ -70,10 +70,14 @@ pid_t StartWindowed(const char* program, const std::string& registry) {
     return pid;
 }
 
+// The program's shown window of that title (a window not yet shown, or gone, is not taken).
 unsigned long WaitForWindow(const char* title) {
     unsigned long window = 0;
-    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
-        window = XvfbFindWindow(title);
+    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        std::string out =
+            XvfbOutput(std::string("xdotool search --onlyvisible --name '^") + title + "$' 2>/dev/null");
+        window = strtoul(out.c_str(), nullptr, 10);
+    }
     return window;
 }
 
