@@ -28,6 +28,10 @@ constexpr int UiScrollRepeatRate = 60;   // ms between repeats
 
 // Buttons, check marks and focus.
 constexpr int UiCheckBoxSize = 13;
+// A radio mark's ring is a twelfth of its size thick (at least a pixel), and its checked dot
+// leaves a quarter of the size free on each side: a 7-pixel dot in a 13-pixel ring.
+constexpr int UiRadioRingDivisor = 12;
+constexpr int UiRadioDotDivisor = 4;
 constexpr int UiFocusWidth = 1;
 
 // Menus and bars.
