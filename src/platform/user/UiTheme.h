@@ -40,6 +40,7 @@ constexpr int UiFocusWidth = 1;
 constexpr int UiMenuItemPadding = 4; // added to the font's height
 constexpr int UiMenuSeparatorHeight = 5;
 constexpr int UiMenuCheckColumn = 24; // the column for check and radio marks
+constexpr int UiMenuRadioRadius = 3;  // a radio item's round mark: 7 pixels across
 constexpr int UiMenuTextGap = 16;     // between an item's text and its shortcut text
 constexpr int UiMenuSideMargin = 10;
 constexpr int UiMenuFontHeight = -12; // em height of the menu, bar and tooltip font
