@@ -1,6 +1,7 @@
 // XvfbWindowTest.cpp: a real top-level window under Xvfb: presented pixels read back from the
-// screen exactly, a partial present that touches only its rectangle, and the keys, pointer, wheel,
-// text, focus, resize and close request that xdotool and the X server send it.
+// screen exactly, a partial present that touches only its rectangle, a window moved while hidden
+// shown where it was moved, and the keys, pointer, wheel, text, focus, resize and close request
+// that xdotool and the X server send it.
 #include "XvfbSupport.h"
 
 #include "platform/gdi/Surface.h"
