@@ -203,8 +203,12 @@ constexpr int PlatformDefaultScreenHeight = 800;
 constexpr int PlatformPixelsPerInch = 96;
 void PlatformSetScreenSize(int width, int height);
 // Not Win32: the dialogs' font. Templates name "System" 8, the handheld's dialog font; here it is
-// DejaVu Sans at 8 points: every Debian install has it, it covers Latin and Hebrew, and its base
-// units (about 6 x 13) keep a 160-unit dialog within a 240-pixel screen, as on the device.
+// DejaVu Sans at 8 points: every Debian install has it (fonts-dejavu-core) and it covers Latin and
+// Hebrew. Its base units are 7 x 13; the reader's dialogs wider than a 240-pixel screen at those
+// units are made full screen by the shell. Its texts are wider for their units than the device's,
+// so a template's static text that wraps onto a line its box lacks grows into free room below
+// (DialogFit.cpp). The condensed face would not help: its units shrink with its letters (6 x 13,
+// and the About box's title still takes two lines), and it needs another package.
 // GetDialogBaseUnits gives its base units; the font is made once and kept for the run.
 inline constexpr const WCHAR* PlatformDialogFace = u"DejaVu Sans";
 constexpr int PlatformDialogPoints = 8;

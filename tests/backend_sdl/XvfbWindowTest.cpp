@@ -1,6 +1,7 @@
 // XvfbWindowTest.cpp: a real top-level window under Xvfb: presented pixels read back from the
-// screen exactly, a partial present that touches only its rectangle, and the keys, pointer, wheel,
-// text, focus, resize and close request that xdotool and the X server send it.
+// screen exactly, a partial present that touches only its rectangle, a window moved while hidden
+// shown where it was moved, and the keys, pointer, wheel, text, focus, resize and close request
+// that xdotool and the X server send it.
 #include "XvfbSupport.h"
 
 #include "platform/gdi/Surface.h"
@@ -261,6 +262,62 @@ TEST(XvfbWindow, TitleIconResizeAndCloseRequestFromOutside) {
     EXPECT_EQ(XvfbFindWindow("Kestrova frame"), id);
     b->DestroyTopLevel(window);
     EXPECT_EQ(XvfbFindWindow("Kestrova frame"), 0u);
+}
+
+// Where the X server has the top-level window titled title: its origin on the root and its size.
+RECT PlaceOnScreen(const char* title) {
+    Display* display = XvfbDisplay();
+    unsigned long id = XvfbFindWindow(title);
+    XWindowAttributes attributes{};
+    int x = 0, y = 0;
+    Window child = 0;
+    if (id == 0 || !XGetWindowAttributes(display, id, &attributes) ||
+        !XTranslateCoordinates(display, id, DefaultRootWindow(display), 0, 0, &x, &y, &child))
+        return RECT{};
+    return RECT{x, y, x + attributes.width, y + attributes.height};
+}
+
+std::vector<LONG> Corners(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// A dialog is made hidden, moved and resized by the shell (full screen), shown and drawn in one
+// go, before any event comes back: without a window manager it must appear where it was moved,
+// at its new size, with its pixels there.
+TEST(XvfbWindow, MovedAndResizedWhileHiddenShowsWhereItWasMoved) {
+    XVFB_REQUIRE_BACKEND();
+    const Backend* b = XvfbBackend();
+    HWND window = XvfbHandle(0x105);
+    const char* title = "Kestrova hidden move";
+    const RECT moved{20, 30, 260, 350};
+    const int width = moved.right - moved.left, height = moved.bottom - moved.top;
+    std::vector<uint32_t> pixels(size_t(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[size_t(y * width + x)] = Pattern(x, y);
+    Surface surface;
+    SurfaceWrap(&surface, pixels.data(), width, height, width);
+
+    ASSERT_TRUE(b->CreateTopLevel(window, RECT{600, 400, 700, 480}, u"Kestrova hidden move"));
+    b->MoveTopLevel(window, moved);
+    b->ShowTopLevel(window, true);
+    b->Present(window, surface, RECT{0, 0, width, height});
+    XvfbCollect(200);
+    RECT place = PlaceOnScreen(title);
+    EXPECT_EQ(Corners(place), Corners(moved));
+    b->Present(window, surface, RECT{0, 0, width, height});
+    EXPECT_EQ(XvfbGrab(moved.left, moved.top, width, height), pixels);
+
+    // Hidden, moved again, shown and drawn: the second place holds as well.
+    b->ShowTopLevel(window, false);
+    const RECT again{300, 200, 300 + width, 200 + height};
+    b->MoveTopLevel(window, again);
+    b->ShowTopLevel(window, true);
+    b->Present(window, surface, RECT{0, 0, width, height});
+    XvfbCollect(200);
+    place = PlaceOnScreen(title);
+    EXPECT_EQ(Corners(place), Corners(again));
+    b->DestroyTopLevel(window);
 }
 
 void WakeFromSignal(int) {

@@ -65,18 +65,35 @@ void PaintPush(HWND window, const ButtonState& s, HDC dc, const RECT& r, bool is
     DrawLabel(window, dc, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, enabled);
 }
 
-// A check box or radio button: the mark box at the left, the label after it.
+// A radio button's mark: a ring, and a round dot inside it when checked.
+void PaintRadioMark(const ButtonState& s, HDC dc, const RECT& mark, bool enabled) {
+    int ring = std::max(1, (mark.right - mark.left) / UiRadioRingDivisor);
+    UiFillDisc(dc, mark, enabled ? UiArrowColour : UiGrayTextColour);
+    UiFillDisc(dc, RECT{mark.left + ring, mark.top + ring, mark.right - ring, mark.bottom - ring},
+               s.Pushed ? UiPressedColour : UiWindowColour);
+    if (s.Check == BST_UNCHECKED) return;
+    int inset = (mark.right - mark.left) / UiRadioDotDivisor;
+    UiFillDisc(dc, RECT{mark.left + inset, mark.top + inset, mark.right - inset, mark.bottom - inset},
+               UiAccentColour);
+}
+
+void PaintCheckMark(const ButtonState& s, HDC dc, const RECT& mark, bool enabled) {
+    UiFill(dc, mark, s.Pushed ? UiPressedColour : UiWindowColour);
+    UiFrame(dc, mark, enabled ? UiArrowColour : UiGrayTextColour, 1);
+    if (s.Check == BST_UNCHECKED) return;
+    RECT dot{mark.left + 2, mark.top + 2, mark.right - 2, mark.bottom - 2};
+    UiFill(dc, dot, s.Check == BST_INDETERMINATE ? UiGrayTextColour : UiAccentColour);
+}
+
+// A check box or radio button: the mark at the left, the label after it.
 void PaintCheck(HWND window, const ButtonState& s, HDC dc, const RECT& r, bool radio, bool enabled) {
     int box = std::min<int>(UiCheckBoxSize, r.bottom - r.top); // a short button keeps its whole mark
     int top = r.top + (r.bottom - r.top - box) / 2;
     RECT mark{r.left, top, r.left + box, top + box};
-    UiFill(dc, mark, s.Pushed ? UiPressedColour : UiWindowColour);
-    UiFrame(dc, mark, enabled ? UiArrowColour : UiGrayTextColour, 1);
-    if (s.Check != BST_UNCHECKED) {
-        int inset = radio ? 3 : 2;
-        RECT dot{mark.left + inset, mark.top + inset, mark.right - inset, mark.bottom - inset};
-        UiFill(dc, dot, s.Check == BST_INDETERMINATE ? UiGrayTextColour : UiAccentColour);
-    }
+    if (radio)
+        PaintRadioMark(s, dc, mark, enabled);
+    else
+        PaintCheckMark(s, dc, mark, enabled);
     RECT label{mark.right + box / 2, r.top, r.right, r.bottom};
     DrawLabel(window, dc, label, DT_LEFT | DT_VCENTER | DT_SINGLELINE, enabled);
     if (s.Focused) UiFrame(dc, RECT{label.left - 2, r.top, r.right, r.bottom}, UiAccentColour, UiFocusWidth);

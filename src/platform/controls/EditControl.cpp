@@ -1,15 +1,18 @@
 // EditControl.cpp: the EDIT control's window: drawing the model (characters in stored order, no
-// reordering; a right-aligned field keeps its text against the right edge), the caret and the
+// reordering; a right-aligned field keeps its text against the right edge; a multi-line edit
+// without ES_AUTOHSCROLL wraps its lines at its width), the caret and the
 // selection, the keys and the pointer, the clipboard commands and the notifications. The window's
 // own text is kept equal to the model's so that GetWindowTextW and WM_GETTEXT agree. The state
 // record is freed on WM_NCDESTROY.
 #include "platform/Win32.h"
 #include "platform/controls/Controls.h"
+#include "platform/controls/EditClipboard.h"
 #include "platform/controls/EditModel.h"
 #include "platform/user/UiDraw.h"
 #include "platform/user/UiTheme.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -83,6 +86,16 @@ std::vector<int> Offsets(HDC dc, const std::u16string& text, size_t start, size_
     return offsets;
 }
 
+// The drawn lines: a multi-line edit without ES_AUTOHSCROLL wraps its lines at the text area's
+// width, as Win32's does; otherwise each hard line is one row (a single-line edit has one).
+std::vector<EditRow> Rows(HWND window, HDC dc, const EditModel& model) {
+    if (!model.Multiline) return {EditRow{0, model.Text.size(), model.Text.size()}};
+    RECT area = TextArea(window);
+    int width = (Style(window) & ES_AUTOHSCROLL) ? 0 : std::max<int>(1, area.right - area.left);
+    return EditRows(model, width,
+                    [&](size_t start, size_t end) { return Offsets(dc, model.Text, start, end); });
+}
+
 // Where a line's text starts, given its width: right-aligned fields sit against the right edge.
 int LineOrigin(HWND window, const RECT& area, int width, int scrollX) {
     DWORD style = Style(window);
@@ -98,7 +111,7 @@ void ScrollToCaret(HWND window, EditState& s) {
     RECT area = TextArea(window);
     const EditModel& model = s.Model;
     if (model.Multiline) {
-        size_t line = size_t(std::count(model.Text.begin(), model.Text.begin() + model.Caret, u'\n'));
+        size_t line = EditRowOf(Rows(window, m.Dc, model), model.Caret);
         size_t visible = std::max<size_t>(1, size_t((area.bottom - area.top) / m.LineHeight));
         if (line < s.TopLine) s.TopLine = line;
         if (line >= s.TopLine + visible) s.TopLine = line - visible + 1;
@@ -129,8 +142,9 @@ void Moved(HWND window, EditState& s) {
 }
 
 // One line of text with its part of the selection highlighted, and the caret when it is here.
-void PaintLine(HWND window, const EditState& s, HDC dc, const RECT& area, size_t start, size_t end, int y,
-               int lineHeight) {
+void PaintLine(HWND window, const EditState& s, HDC dc, const RECT& area, const EditRow& row, bool caretHere,
+               int y, int lineHeight) {
+    const size_t start = row.Start, end = row.End;
     const EditModel& model = s.Model;
     std::vector<int> offsets = Offsets(dc, model.Text, start, end);
     int x = LineOrigin(window, area, offsets.back(), model.Multiline ? 0 : s.ScrollX);
@@ -154,8 +168,7 @@ void PaintLine(HWND window, const EditState& s, HDC dc, const RECT& area, size_t
                     UINT(to - from), nullptr);
     }
     int caretX = x + offsets[std::clamp(model.Caret, start, end) - start];
-    if (s.Focused && model.Caret >= start && model.Caret <= end && caretX >= area.left - 1 &&
-        caretX <= area.right)
+    if (s.Focused && caretHere && caretX >= area.left - 1 && caretX <= area.right)
         UiFill(dc, RECT{caretX, y, caretX + 1, y + lineHeight}, UiTextColour);
 }
 
@@ -183,77 +196,70 @@ void Paint(HWND window, const EditState& s) {
     GetTextMetricsW(dc, &tm);
     int lineHeight = std::max<int>(1, tm.tmHeight);
     const EditModel& model = s.Model;
+    std::vector<EditRow> rows = Rows(window, dc, model);
+    size_t caretRow = EditRowOf(rows, model.Caret);
     if (!model.Multiline) {
         int y = area.top + (area.bottom - area.top - lineHeight) / 2;
-        PaintLine(window, s, dc, area, 0, model.Text.size(), y, lineHeight);
+        PaintLine(window, s, dc, area, rows[0], true, y, lineHeight);
     } else {
-        size_t pos = 0;
-        for (size_t line = 0; pos <= model.Text.size(); ++line) {
-            size_t end = EditLineEnd(model, pos);
-            if (line >= s.TopLine) {
-                int y = area.top + int(line - s.TopLine) * lineHeight;
-                if (y >= area.bottom) break;
-                PaintLine(window, s, dc, area, pos, end, y, lineHeight);
-            }
-            size_t next = model.Text.find(u'\n', end);
-            if (next == std::u16string::npos) break;
-            pos = next + 1;
+        for (size_t line = s.TopLine; line < rows.size(); ++line) {
+            int y = area.top + int(line - s.TopLine) * lineHeight;
+            if (y >= area.bottom) break;
+            PaintLine(window, s, dc, area, rows[line], line == caretRow, y, lineHeight);
         }
     }
     if (oldFont) SelectObject(dc, oldFont);
     EndPaint(window, &ps);
 }
 
-// The text position nearest a point.
-size_t PositionAt(HWND window, const EditState& s, POINT p) {
-    const EditModel& model = s.Model;
-    Measure m = BeginMeasure(window, s);
-    RECT area = TextArea(window);
-    size_t start = 0;
-    if (model.Multiline) {
-        int line = std::max(0, int((p.y - area.top) / m.LineHeight)) + int(s.TopLine);
-        for (int i = 0; i < line; ++i) {
-            size_t next = model.Text.find(u'\n', start);
-            if (next == std::u16string::npos) break;
-            start = next + 1;
-        }
-    }
-    size_t end = model.Multiline ? EditLineEnd(model, start) : model.Text.size();
-    std::vector<int> offsets = Offsets(m.Dc, model.Text, start, end);
-    EndMeasure(window, m);
-    int x = p.x - LineOrigin(window, area, offsets.back(), model.Multiline ? 0 : s.ScrollX);
+// The position on a row nearest the window's x coordinate, and the x of a position on its row.
+size_t PositionInRow(HWND window, const EditState& s, HDC dc, const EditRow& row, int x) {
+    std::vector<int> offsets = Offsets(dc, s.Model.Text, row.Start, row.End);
+    x -= LineOrigin(window, TextArea(window), offsets.back(), s.Model.Multiline ? 0 : s.ScrollX);
     size_t best = 0;
     while (best + 1 < offsets.size() && x > (offsets[best] + offsets[best + 1]) / 2)
         ++best;
-    return start + best;
+    return row.Start + best;
 }
 
-void CopySelection(HWND window, const EditModel& model) {
-    size_t start = EditSelStart(model), end = EditSelEnd(model);
-    if (start == end || (Style(window) & ES_PASSWORD) || !OpenClipboard(window)) return;
-    EmptyClipboard();
-    HLOCAL block = LocalAlloc(LMEM_MOVEABLE, (end - start + 1) * sizeof(WCHAR));
-    if (auto* chars = block ? static_cast<WCHAR*>(LocalLock(block)) : nullptr) {
-        std::copy(model.Text.begin() + start, model.Text.begin() + end, chars);
-        chars[end - start] = 0;
-        LocalUnlock(block);
-        if (!SetClipboardData(CF_UNICODETEXT, block)) LocalFree(block);
-    }
-    CloseClipboard();
+int XInRow(HWND window, const EditState& s, HDC dc, const EditRow& row, size_t pos) {
+    std::vector<int> offsets = Offsets(dc, s.Model.Text, row.Start, row.End);
+    int origin = LineOrigin(window, TextArea(window), offsets.back(), s.Model.Multiline ? 0 : s.ScrollX);
+    return origin + offsets[std::clamp(pos, row.Start, row.End) - row.Start];
 }
 
-std::u16string ClipboardText(HWND window) {
-    std::u16string text;
-    if (!OpenClipboard(window)) return text;
-    HANDLE block = GetClipboardData(CF_UNICODETEXT);
-    if (const auto* chars = block ? static_cast<const WCHAR*>(LocalLock(block)) : nullptr) {
-        size_t limit = LocalSize(block) / sizeof(WCHAR);
-        for (size_t i = 0; i < limit && chars[i]; ++i)
-            text.push_back(chars[i]);
-        LocalUnlock(block);
+// The text position nearest a point.
+size_t PositionAt(HWND window, const EditState& s, POINT p) {
+    Measure m = BeginMeasure(window, s);
+    std::vector<EditRow> rows = Rows(window, m.Dc, s.Model);
+    size_t line = 0;
+    if (s.Model.Multiline)
+        line = std::min(rows.size() - 1,
+                        size_t(std::max(0, int((p.y - TextArea(window).top) / m.LineHeight))) + s.TopLine);
+    size_t pos = PositionInRow(window, s, m.Dc, rows[line], p.x);
+    EndMeasure(window, m);
+    return pos;
+}
+
+// Where Home, End, Up and Down take the caret of a multi-line edit: along its drawn lines, Up
+// and Down keeping the caret's x as near as the other line allows. SIZE_MAX: nowhere to go.
+size_t RowKeyTarget(HWND window, const EditState& s, WPARAM key) {
+    Measure m = BeginMeasure(window, s);
+    std::vector<EditRow> rows = Rows(window, m.Dc, s.Model);
+    size_t line = EditRowOf(rows, s.Model.Caret), to = SIZE_MAX;
+    if (key == VK_HOME) to = rows[line].Start;
+    // The end of a line cut inside a word is also the next line's start: End stops a character
+    // short of it, so that the caret stays on the line it was on.
+    if (key == VK_END)
+        to = rows[line].End == rows[line].Next && line + 1 < rows.size()
+                 ? std::max(rows[line].Start, EditPrevious(s.Model, rows[line].End))
+                 : rows[line].End;
+    if ((key == VK_UP && line > 0) || (key == VK_DOWN && line + 1 < rows.size())) {
+        int x = XInRow(window, s, m.Dc, rows[line], s.Model.Caret);
+        to = PositionInRow(window, s, m.Dc, rows[key == VK_UP ? line - 1 : line + 1], x);
     }
-    CloseClipboard();
-    return text;
+    EndMeasure(window, m);
+    return to;
 }
 
 // Inserts typed, pasted or EM_REPLACESEL text; a full field says so with EN_MAXTEXT, and a
@@ -274,10 +280,10 @@ void OnChar(HWND window, EditState& s, WPARAM unit) {
         Moved(window, s);
         return; // Ctrl+A
     case 3:
-        CopySelection(window, s.Model);
+        EditCopySelection(window, s.Model);
         return; // Ctrl+C
     case 22:
-        if (!s.Model.ReadOnly) Insert(window, s, ClipboardText(window));
+        if (!s.Model.ReadOnly) Insert(window, s, EditClipboardText(window));
         return; // Ctrl+V
     case 24:
         SendMessageW(window, WM_CUT, 0, 0);
@@ -311,22 +317,13 @@ void OnKeyDown(HWND window, EditState& s, WPARAM key) {
         to = (!shift && m.Anchor != m.Caret) ? EditSelEnd(m) : EditNext(m, m.Caret);
         break;
     case VK_HOME:
-        to = m.Multiline ? EditLineStart(m, m.Caret) : 0;
-        break;
     case VK_END:
-        to = m.Multiline ? EditLineEnd(m, m.Caret) : m.Text.size();
+        to = m.Multiline ? RowKeyTarget(window, s, key) : key == VK_HOME ? 0 : m.Text.size();
         break;
     case VK_UP:
-    case VK_DOWN: {
-        if (!m.Multiline) return;
-        size_t start = EditLineStart(m, m.Caret), column = m.Caret - start;
-        if (key == VK_UP && start == 0) return;
-        size_t other = key == VK_UP ? EditLineStart(m, start - 1) : EditLineEnd(m, m.Caret) + 1;
-        if (other > m.Text.size()) return;
-        if (key == VK_DOWN && other > 0 && m.Text[other - 1] == u'\r') ++other;
-        to = std::min(other + column, EditLineEnd(m, other));
+    case VK_DOWN:
+        if (!m.Multiline || (to = RowKeyTarget(window, s, key)) == SIZE_MAX) return;
         break;
-    }
     case VK_DELETE:
         if (!m.ReadOnly && EditDelete(&m, false)) Changed(window, s, true);
         return;
@@ -411,8 +408,12 @@ LRESULT EditMessage(HWND window, EditState& s, UINT message, WPARAM wParam, LPAR
     case EM_SETMODIFY:
         m.Modified = wParam != 0;
         return 0;
-    case EM_GETLINECOUNT:
-        return LRESULT(EditLineCount(m));
+    case EM_GETLINECOUNT: {
+        Measure measure = BeginMeasure(window, s);
+        size_t rows = Rows(window, measure.Dc, m).size();
+        EndMeasure(window, measure);
+        return LRESULT(rows);
+    }
     case EM_SETREADONLY:
         m.ReadOnly = wParam != 0;
         return TRUE;
@@ -471,16 +472,16 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_GETDLGCODE:
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_COPY:
-        CopySelection(window, s->Model);
+        EditCopySelection(window, s->Model);
         return 0;
     case WM_CUT:
-        CopySelection(window, s->Model);
+        EditCopySelection(window, s->Model);
         if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) &&
             EditDelete(&s->Model, true))
             Changed(window, *s, true);
         return 0;
     case WM_PASTE:
-        if (!s->Model.ReadOnly) Insert(window, *s, ClipboardText(window));
+        if (!s->Model.ReadOnly) Insert(window, *s, EditClipboardText(window));
         return 0;
     case WM_CLEAR:
         if (!s->Model.ReadOnly && EditSelStart(s->Model) != EditSelEnd(s->Model) &&

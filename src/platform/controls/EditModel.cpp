@@ -133,3 +133,65 @@ size_t EditLineEnd(const EditModel& m, size_t pos) {
 size_t EditLineCount(const EditModel& m) {
     return size_t(std::count(m.Text.begin(), m.Text.end(), u'\n')) + 1;
 }
+
+namespace {
+
+// Wraps the hard line [start, end) (next: where the following hard line starts) into rows.
+void WrapLine(const EditModel& m, size_t start, size_t end, size_t next, int width,
+              const EditMeasure& measure, std::vector<EditRow>* rows) {
+    std::vector<int> offsets = measure(start, end);
+    size_t from = start;
+    while (true) {
+        size_t fit = from;
+        while (fit < end && offsets[fit + 1 - start] - offsets[from - start] <= width)
+            ++fit;
+        if (fit == end) break;
+        // Break after the last space that fits; a space that does not fit ends the line too.
+        size_t cut = fit;
+        while (cut > from && m.Text[cut] != u' ' && m.Text[cut - 1] != u' ')
+            --cut;
+        size_t rowEnd = cut, rowNext = cut;
+        if (cut == from) {
+            // One word wider than the line: cut at the edge, keeping a character and a pair whole.
+            rowEnd = rowNext = std::max(fit, EditNext(m, from));
+            if (rowEnd < end && IsLowSurrogate(m.Text[rowEnd]) && rowEnd - 1 > from)
+                rowEnd = rowNext = rowEnd - 1;
+        } else {
+            while (rowNext < end && m.Text[rowNext] == u' ')
+                ++rowNext;
+            while (rowEnd > from && m.Text[rowEnd - 1] == u' ')
+                --rowEnd;
+        }
+        if (rowNext >= end) {
+            rows->push_back({from, rowEnd, next});
+            return;
+        }
+        rows->push_back({from, rowEnd, rowNext});
+        from = rowNext;
+    }
+    rows->push_back({from, end, next});
+}
+
+} // namespace
+
+std::vector<EditRow> EditRows(const EditModel& m, int width, const EditMeasure& measure) {
+    std::vector<EditRow> rows;
+    size_t pos = 0;
+    while (true) {
+        size_t end = EditLineEnd(m, pos);
+        size_t lineBreak = m.Text.find(u'\n', end);
+        size_t next = lineBreak == std::u16string::npos ? m.Text.size() : lineBreak + 1;
+        if (width > 0 && end > pos)
+            WrapLine(m, pos, end, next, width, measure, &rows);
+        else
+            rows.push_back({pos, end, next});
+        if (lineBreak == std::u16string::npos) return rows;
+        pos = next;
+    }
+}
+
+size_t EditRowOf(const std::vector<EditRow>& rows, size_t pos) {
+    auto after = std::upper_bound(rows.begin(), rows.end(), pos,
+                                  [](size_t p, const EditRow& row) { return p < row.Start; });
+    return after == rows.begin() ? 0 : size_t(after - rows.begin()) - 1;
+}

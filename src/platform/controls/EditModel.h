@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 struct EditModel {
     std::u16string Text;
@@ -43,3 +45,18 @@ size_t EditNext(const EditModel& m, size_t pos);
 size_t EditLineStart(const EditModel& m, size_t pos);
 size_t EditLineEnd(const EditModel& m, size_t pos);
 size_t EditLineCount(const EditModel& m);
+
+// One drawn line of a multi-line edit: the units [Start, End) shown on it, and Next, where the
+// following line starts (after the line break, or after the spaces a wrapped line ends with: they
+// hang past the edge, undrawn, as in Win32).
+struct EditRow {
+    size_t Start, End, Next;
+};
+// The pixel offsets of the units [start, end) of the text: offsets[i] is the width of the first i.
+using EditMeasure = std::function<std::vector<int>(size_t start, size_t end)>;
+// The drawn lines: one per hard line when width <= 0, otherwise each hard line wrapped to width
+// as Win32 wraps: after the last space that fits, and a word longer than the line at the edge
+// (at least one character a line, never between the halves of a surrogate pair).
+std::vector<EditRow> EditRows(const EditModel& m, int width, const EditMeasure& measure);
+// The row that shows pos: the last one starting at or before it.
+size_t EditRowOf(const std::vector<EditRow>& rows, size_t pos);

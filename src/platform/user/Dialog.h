@@ -25,6 +25,9 @@ void DialogRegisterClass();
 // The dialog base units of a font (null: the system font): the average width of the alphabet's
 // letters and the font's height, as Win32 computes them.
 void DialogFontBaseUnits(HFONT font, int* baseX, int* baseY);
+// Grows the dialog's word-wrapping static texts whose text needs more lines than their box holds
+// downward into free room (DialogFit.cpp): for templates drawn in the stand-in dialog face.
+void DialogFitStaticTexts(HWND dialog, HFONT font);
 // Gives the focus to a control as a dialog does: an edit's whole text is selected.
 void DialogSetFocus(HWND dialog, HWND control);
 // The first control that takes the Tab key (WS_TABSTOP, visible, enabled), or null.

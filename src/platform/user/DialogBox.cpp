@@ -134,6 +134,7 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const ResDialog& t, HWND owner
         DestroyWindow(dialog);
         return nullptr;
     }
+    if (t.HasFont && IsHandheldSystemFace(t.FontFace)) DialogFitStaticTexts(dialog, font);
     HWND focus = DialogFirstTabItem(dialog);
     if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) && focus &&
         IsWindow(dialog))

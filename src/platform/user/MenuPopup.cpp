@@ -71,7 +71,10 @@ bool Selectable(const MenuItem& item) {
 void DrawMark(HDC dc, const MenuItem& item, const RECT& row, COLORREF colour) {
     int cx = row.left + UiMenuSideMargin / 2 + UiMenuCheckColumn / 2, cy = (row.top + row.bottom) / 2;
     if (item.Radio) {
-        UiFill(dc, RECT{cx - 3, cy - 3, cx + 4, cy + 4}, colour);
+        UiFillDisc(dc,
+                   RECT{cx - UiMenuRadioRadius, cy - UiMenuRadioRadius, cx + UiMenuRadioRadius + 1,
+                        cy + UiMenuRadioRadius + 1},
+                   colour);
         return;
     }
     HPEN pen = CreatePen(PS_SOLID, 2, colour);

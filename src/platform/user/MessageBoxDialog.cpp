@@ -112,7 +112,10 @@ std::vector<WORD> BuildTemplate(const std::u16string& text, const std::u16string
     return t.Words;
 }
 
-// The icon: a coloured square with its mark, in the room left of the text.
+// The icon's mark font: the dialog face in bold, its em this share of the icon's side.
+constexpr int IconMarkPercent = 60;
+
+// The icon: a coloured disc with its mark in bold, in the room left of the text.
 void PaintIcon(HWND dialog, UINT type) {
     if ((type & IconMask) == 0) return;
     COLORREF colour = RGB(40, 90, 200);
@@ -122,16 +125,22 @@ void PaintIcon(HWND dialog, UINT type) {
     if ((type & IconMask) == MB_ICONQUESTION) mark = u"?";
     RECT r{Margin, Margin, Margin + IconSide, Margin + IconSide};
     MapDialogRect(dialog, &r);
-    r.right = r.left + (r.bottom - r.top); // square, whatever the base units' proportions
+    r.right = r.left + (r.bottom - r.top); // round, whatever the base units' proportions
+    LOGFONTW lf{};
+    GetObjectW(PlatformDialogFont(), sizeof lf, &lf);
+    lf.lfHeight = -MulDiv(r.bottom - r.top, IconMarkPercent, 100);
+    lf.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&lf);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(dialog, &ps);
-    UiFill(dc, r, colour);
-    HGDIOBJ old = SelectObject(dc, PlatformDialogFont());
+    UiFillDisc(dc, r, colour);
+    HGDIOBJ old = SelectObject(dc, bold ? bold : PlatformDialogFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, UiAccentTextColour);
     DrawTextW(dc, mark, 1, &r, DT_RUN_FORMAT);
     SelectObject(dc, old);
     EndPaint(dialog, &ps);
+    if (bold) DeleteObject(bold);
 }
 
 INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

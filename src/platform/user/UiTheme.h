@@ -28,6 +28,10 @@ constexpr int UiScrollRepeatRate = 60;   // ms between repeats
 
 // Buttons, check marks and focus.
 constexpr int UiCheckBoxSize = 13;
+// A radio mark's ring is a twelfth of its size thick (at least a pixel), and its checked dot
+// leaves a quarter of the size free on each side: a 7-pixel dot in a 13-pixel ring.
+constexpr int UiRadioRingDivisor = 12;
+constexpr int UiRadioDotDivisor = 4;
 constexpr int UiFocusWidth = 1;
 
 // Menus and bars.
@@ -36,6 +40,7 @@ constexpr int UiFocusWidth = 1;
 constexpr int UiMenuItemPadding = 4; // added to the font's height
 constexpr int UiMenuSeparatorHeight = 5;
 constexpr int UiMenuCheckColumn = 24; // the column for check and radio marks
+constexpr int UiMenuRadioRadius = 3;  // a radio item's round mark: 7 pixels across
 constexpr int UiMenuTextGap = 16;     // between an item's text and its shortcut text
 constexpr int UiMenuSideMargin = 10;
 constexpr int UiMenuFontHeight = -12; // em height of the menu, bar and tooltip font

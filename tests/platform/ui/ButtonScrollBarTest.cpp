@@ -112,6 +112,38 @@ TEST_F(Button, OwnerDrawnAsksTheParentToDraw) {
     EXPECT_EQ(UiCommandCodes(12), std::vector<WORD>{BN_CLICKED});
 }
 
+// A radio button's mark is round: its box's corners keep the background, it is the same mirrored
+// left to right and top to bottom, and the checked dot is round inside it.
+TEST_F(Button, RadioMarkIsARingWithARoundDot) {
+    HWND radio = UiMakeChild(Parent, WC_BUTTONW, u"Round", BS_AUTORADIOBUTTON, 10, 40, 120, 24, 13);
+    const int box = UiCheckBoxSize, top = (24 - box) / 2;
+    auto mark = [&](int x, int y) {
+        HDC dc = GetDC(radio);
+        COLORREF c = GetPixel(dc, x, top + y);
+        ReleaseDC(radio, dc);
+        return c;
+    };
+    for (WPARAM check : {BST_UNCHECKED, BST_CHECKED}) {
+        SendMessageW(radio, BM_SETCHECK, check, 0);
+        UpdateWindow(radio);
+        SCOPED_TRACE(check);
+        EXPECT_EQ(mark(0, 0), UiWindowColour);
+        EXPECT_EQ(mark(box - 1, box - 1), UiWindowColour);
+        EXPECT_EQ(mark(0, box / 2), UiArrowColour); // the ring, at its widest
+        for (int y = 0; y < box; ++y)
+            for (int x = 0; x < box; ++x) {
+                ASSERT_EQ(mark(x, y), mark(box - 1 - x, y)) << x << "," << y;
+                ASSERT_EQ(mark(x, y), mark(x, box - 1 - y)) << x << "," << y;
+            }
+        EXPECT_EQ(mark(box / 2, box / 2), check ? UiAccentColour : UiWindowColour);
+    }
+    // The dot's bounding box has background corners: a disc, not a square.
+    const int inset = box / UiRadioDotDivisor;
+    EXPECT_EQ(mark(inset, inset), UiWindowColour);
+    EXPECT_EQ(mark(inset, box / 2), UiAccentColour);
+    DestroyWindow(radio);
+}
+
 TEST_F(ScrollBar, ClampsAndSendsEveryCode) {
     HWND bar = UiMakeChild(Parent, WC_SCROLLBARW, nullptr, SBS_VERT, 250, 0, 20, 200, BarId);
     SCROLLINFO si = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 200, 150);

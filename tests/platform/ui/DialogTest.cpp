@@ -273,6 +273,56 @@ TEST_F(Dialog, DialogUnitsAgreeWithTheBaseUnits) {
     EXPECT_FALSE(MapDialogRect(nullptr, &system));
 }
 
+// A static text that wraps onto more lines than its box holds grows down into free room (the
+// stand-in face is wider than the handheld's), never over the control below it; one with no room,
+// or whose text fits, keeps its box.
+TEST_F(Dialog, WrappedStaticTextsGrowIntoFreeRoomOnly) {
+    const std::u16string title = u"Ordane (with Varni) Kestrova";
+    TemplateBuilder t;
+    t.Header(WS_POPUP | WS_VISIBLE | WS_CAPTION, 5, 160, 120);
+    t.Item(SS_LEFT | SS_NOPREFIX, StaticClass, title, 201, 7, 7, 81, 8);
+    t.Item(SS_LEFT, StaticClass, u"Version 1.84a", 202, 7, 24, 45, 8);
+    t.Item(SS_CENTER, StaticClass, title, 203, 7, 50, 60, 8);
+    t.Item(ES_AUTOHSCROLL | WS_BORDER, EditClass, u"", 204, 7, 58, 100, 12);
+    t.Item(SS_LEFT, StaticClass, u"Fits", 205, 100, 7, 40, 8);
+    DialogRun run;
+    RECT grown{}, below{}, blocked{}, fits{};
+    RECT titleBox{7, 7, 88, 15}, blockedBox{7, 50, 67, 58}, fitsBox{100, 7, 140, 15};
+    int lines = 0, lineHeight = 0;
+    run.OnInit = [&] {
+        auto rectOf = [&](int id) {
+            RECT r;
+            GetWindowRect(GetDlgItem(run.Dialog, id), &r);
+            MapWindowPoints(nullptr, run.Dialog, reinterpret_cast<POINT*>(&r), 2);
+            return r;
+        };
+        grown = rectOf(201), below = rectOf(202), blocked = rectOf(203), fits = rectOf(205);
+        for (RECT* box : {&titleBox, &blockedBox, &fitsBox})
+            MapDialogRect(run.Dialog, box);
+        HDC dc = GetDC(run.Dialog);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(run.Dialog, WM_GETFONT, 0, 0)));
+        RECT calc{0, 0, grown.right - grown.left, 0};
+        DrawTextW(dc, title.c_str(), int(title.size()), &calc, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        lineHeight = tm.tmHeight;
+        lines = calc.bottom / lineHeight;
+        SelectObject(dc, old);
+        ReleaseDC(run.Dialog, dc);
+        EndDialog(run.Dialog, IDOK);
+        return TRUE;
+    };
+    RunDialog(run, t, Parent);
+    ASSERT_GE(lines, 2); // the title does not fit its width on one line in the stand-in face
+    EXPECT_EQ(grown.left, titleBox.left);
+    EXPECT_EQ(grown.top, titleBox.top);
+    EXPECT_NEAR(grown.right, titleBox.right, 1); // the width is kept
+    EXPECT_GE(grown.bottom - grown.top, lines * lineHeight);
+    EXPECT_LE(grown.bottom, below.top);
+    EXPECT_NEAR(blocked.bottom, blockedBox.bottom, 1); // the edit right below leaves no room
+    EXPECT_NEAR(fits.bottom, fitsBox.bottom, 1);
+}
+
 namespace {
 
 // Describes the dialog at WM_INITDIALOG and ends it there.

@@ -1,7 +1,10 @@
 // The EDIT and LISTBOX controls against Win32's results: selection and replacement messages, the
 // limit and undo, keys and typed text, notifications to the parent, the right-aligned field's
-// pixels, the clipboard; list order, searches, selection by message, tap and keys, a long list.
+// pixels, the clipboard, multi-line wrapping; list order, searches, selection by message, tap and keys, a
+// long list.
 #include "UiTestSupport.h"
+
+#include "platform/controls/EditModel.h"
 
 namespace {
 
@@ -168,6 +171,82 @@ TEST_F(Edit, RightAlignedFieldKeepsItsTextAgainstTheRightEdge) {
     EXPECT_GT(first, 100);
     EXPECT_GE(last, client.right - 10);
     DestroyWindow(edit);
+}
+
+// Wrapping with every unit 10 pixels wide: after the last space that fits, a space that does not
+// fit hangs, a word longer than the line is cut at the edge, a surrogate pair stays whole, and a
+// hard line break always starts a row.
+TEST(EditWrap, BreaksAtSpacesAndCutsLongWordsAtTheEdge) {
+    auto rows = [](const std::u16string& text, int width) {
+        EditModel m;
+        m.Multiline = true;
+        m.Text = text;
+        std::vector<std::pair<std::u16string, size_t>> shown;
+        for (const EditRow& r : EditRows(m, width, [](size_t start, size_t end) {
+                 std::vector<int> offsets;
+                 for (size_t i = start; i <= end; ++i)
+                     offsets.push_back(int(i - start) * 10);
+                 return offsets;
+             }))
+            shown.emplace_back(text.substr(r.Start, r.End - r.Start), r.Next);
+        return shown;
+    };
+    using Rows = std::vector<std::pair<std::u16string, size_t>>;
+    EXPECT_EQ(rows(u"ab cd ef", 55), (Rows{{u"ab cd", 6}, {u"ef", 8}}));
+    EXPECT_EQ(rows(u"abcde fg", 50), (Rows{{u"abcde", 6}, {u"fg", 8}})); // the space hangs
+    EXPECT_EQ(rows(u"abcdefghij", 35), (Rows{{u"abc", 3}, {u"def", 6}, {u"ghi", 9}, {u"j", 10}}));
+    EXPECT_EQ(rows(u"ab cdefghij", 45), (Rows{{u"ab", 3}, {u"cdef", 7}, {u"ghij", 11}}));
+    EXPECT_EQ(rows(u"ab\U0001F600cd", 30), (Rows{{u"ab", 2}, {u"\U0001F600c", 5}, {u"d", 6}}));
+    EXPECT_EQ(rows(u"abc", 5), (Rows{{u"a", 1}, {u"b", 2}, {u"c", 3}})); // a character a row at least
+    EXPECT_EQ(rows(u"abcd\r\nef\n", 25), (Rows{{u"ab", 2}, {u"cd", 6}, {u"ef", 9}, {u"", 9}}));
+    EXPECT_EQ(rows(u"abcd\r\nef", 0), (Rows{{u"abcd", 6}, {u"ef", 8}})); // no width: hard lines only
+    std::vector<EditRow> cut{{0, 3, 3}, {3, 6, 6}, {6, 7, 7}};
+    EXPECT_EQ(EditRowOf(cut, 3), 1u); // the position between two cut halves starts the next row
+    EXPECT_EQ(EditRowOf(cut, 7), 2u);
+}
+
+// A multi-line edit without ES_AUTOHSCROLL shows a word wider than itself on several lines (as the
+// font dialog's sample of the alphabet); with ES_AUTOHSCROLL it keeps one line. Home, End and the
+// arrows move along the drawn lines.
+TEST_F(Edit, MultiLineWrapsAWordWiderThanTheLine) {
+    const std::u16string alphabet = u"\u05D0\u05D1\u05D2\u05D3\u05D4\u05D5\u05D6\u05D7\u05D8\u05D9"
+                                    u"\u05DB\u05DC\u05DE\u05E0\u05E1\u05E2\u05E4\u05E6\u05E7\u05E8";
+    HWND edit = UiMakeChild(Parent, WC_EDITW, alphabet.c_str(), ES_MULTILINE | ES_RIGHT | WS_BORDER, 0, 0,
+                            100, 80, EditId);
+    HWND scrolled = UiMakeChild(Parent, WC_EDITW, alphabet.c_str(), ES_MULTILINE | ES_AUTOHSCROLL, 0, 100,
+                                100, 80, EditId + 1);
+    LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GE(lines, 2);
+    EXPECT_EQ(SendMessageW(scrolled, EM_GETLINECOUNT, 0, 0), 1);
+
+    // Ink on the second line's band, and nothing drawn past the right border.
+    UpdateWindow(edit);
+    HDC dc = GetDC(edit);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    int inked = 0;
+    for (int y = 1 + tm.tmHeight; y < 1 + 2 * tm.tmHeight; ++y)
+        for (int x = 1; x < 99; ++x)
+            inked += GetRValue(GetPixel(dc, x, y)) < 0x80;
+    ReleaseDC(edit, dc);
+    EXPECT_GT(inked, 20);
+
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, 0);
+    UiPress(VK_END); // stays on the first line: a character short of where the word is cut
+    DWORD firstEnd = Selection(edit).first;
+    EXPECT_GT(firstEnd, 0u);
+    EXPECT_LT(firstEnd, alphabet.size());
+    UiPress(VK_HOME);
+    EXPECT_EQ(Selection(edit), Sel(0, 0));
+    UiPress(VK_DOWN);
+    UiPress(VK_HOME);
+    EXPECT_EQ(Selection(edit), Sel(firstEnd + 1, firstEnd + 1)); // the cut word's rest starts the line
+    UiPress(VK_UP);
+    UiPress(VK_END);
+    EXPECT_EQ(Selection(edit), Sel(firstEnd, firstEnd));
+    DestroyWindow(edit);
+    DestroyWindow(scrolled);
 }
 
 TEST_F(ListBox, SortedOrderSearchesAndReset) {

@@ -1,7 +1,8 @@
 // Menus against Win32's results: the reader's menu 102 loaded from the resources, item state by
-// command through the popups, item information, and popups run by taps and keys.
+// command through the popups, item information, popups run by taps and keys, and the radio mark.
 #include "UiTestSupport.h"
 
+#include "platform/user/UiTheme.h"
 #include "resources/ResourceIds.h"
 
 namespace {
@@ -167,5 +168,49 @@ TEST_F(Menu, PopupRunsByKeysAndTaps) {
     EXPECT_FALSE(TrackPopupMenuEx(varni, 0, at.x, at.y, Parent, nullptr));
     UiPump();
     EXPECT_TRUE(MenuCommands().empty());
+    DestroyMenu(menu);
+}
+
+// A radio item's mark is a round dot: its middle in the text's colour, the corners of its box left
+// to the popup's background.
+TEST_F(Menu, RadioMarkIsRound) {
+    HMENU menu = LoadReaderMenu();
+    HMENU varni = GetSubMenu(menu, 1);
+    CheckMenuRadioItem(menu, IDM_SPLIT_NONE, IDM_SPLIT_THREE_QUARTERS, IDM_SPLIT_HALF, MF_BYCOMMAND);
+    POINT at{20, 30};
+    ClientToScreen(Parent, &at);
+    std::vector<COLORREF> seen; // centre, then the four corners of the mark's box
+    UiQueueStep([&] {
+        HWND popup = nullptr;
+        for (HWND w = GetWindow(Parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            WCHAR cls[16] = {};
+            if (GetClassNameW(w, cls, 16) && std::u16string(cls) == u"#32768") popup = w;
+        }
+        ASSERT_NE(popup, nullptr);
+        UpdateWindow(popup);
+        HDC dc = GetDC(popup);
+        // The mark's column is the check column's middle; its rows are where that column is dark.
+        const int cx = 1 + UiMenuSideMargin / 2 + UiMenuCheckColumn / 2;
+        int top = -1, bottom = -1;
+        RECT client;
+        GetClientRect(popup, &client);
+        for (int y = 0; y < client.bottom; ++y)
+            if (GetPixel(dc, cx, y) == UiTextColour) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+        if (top >= 0) {
+            const int cy = (top + bottom) / 2, r = UiMenuRadioRadius;
+            seen = {GetPixel(dc, cx, cy), GetPixel(dc, cx - r, cy - r), GetPixel(dc, cx + r, cy - r),
+                    GetPixel(dc, cx - r, cy + r), GetPixel(dc, cx + r, cy + r)};
+        }
+        ReleaseDC(popup, dc);
+    });
+    UiQueuePress(VK_ESCAPE);
+    TrackPopupMenuEx(varni, TPM_RETURNCMD, at.x, at.y, Parent, nullptr);
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[0], UiTextColour);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i], UiWindowColour) << i;
     DestroyMenu(menu);
 }

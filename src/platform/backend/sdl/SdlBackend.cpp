@@ -34,6 +34,12 @@ bool Open() {
     // A reader is read, not played: leave the screen saver and full-screen focus alone.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Window surfaces in memory (on X11 a shared-memory image), never through a renderer's texture:
+    // SDL makes such a texture by re-creating the native window for OpenGL at the first present,
+    // at the place it last saw reported, which for a window moved while hidden (a dialog the
+    // shell makes full screen before showing it) is still where it was created, and without a
+    // window manager it then stays there.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "kestrova: no display for the desktop backend: %s\n", SDL_GetError());
         return false;
