@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -34,17 +35,19 @@ bool Open() {
     // A reader is read, not played: leave the screen saver and full-screen focus alone.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    // Window surfaces in memory (on X11 a shared-memory image), never through a renderer's texture:
-    // SDL makes such a texture by re-creating the native window for OpenGL at the first present,
-    // at the place it last saw reported, which for a window moved while hidden (a dialog the
-    // shell makes full screen before showing it) is still where it was created, and without a
-    // window manager it then stays there. Loading the GL driver also cost about 90 MB (Mesa's
-    // software one with its compiler) and tens of milliseconds at start.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "kestrova: no display for the desktop backend: %s\n", SDL_GetError());
         return false;
     }
+    // On X11, window surfaces in memory (a shared-memory image), never through a renderer's texture:
+    // SDL makes such a texture by re-creating the native window for OpenGL at the first present,
+    // at the place it last saw reported, which for a window moved while hidden (a dialog the
+    // shell makes full screen before showing it) is still where it was created, and without a
+    // window manager it then stays there. Loading the GL driver also cost about 90 MB (Mesa's
+    // software one with its compiler) and tens of milliseconds at start. SDL 2's other drivers
+    // (Wayland) have no surface of their own and keep the texture: the hint would leave them blank.
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string(driver) == "x11")
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Text input runs only while an edit has focus (TextInput).
     SDL_StopTextInput();
     SDL_EventState(SDL_DROPFILE, SDL_DISABLE);
