@@ -2,7 +2,7 @@
 // program started as a child with its standard output on a pipe, the wait for a line it prints, its
 // memory as /proc shows it, its end, and the headless start and the spawn baselines measured with
 // them. Every child is waited for before a benchmark returns; the
-// settings folder is left in /tmp for the run (it holds one small file).
+// settings folders are made in /tmp and removed by the program at its end (RemoveSettingsFile).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -41,6 +41,12 @@ inline std::string ReaderSettingsFile() {
                                              "\"FontName\"=\"Frank Ruehl CLM\"\r\n"
                                              "\"FontSize\"=dword:00000012\r\n\r\n";
     return path;
+}
+
+// Removes a file ReaderSettingsFile made, with its folder (the reader's saves leave nothing else).
+inline void RemoveSettingsFile(const std::string& path) {
+    unlink(path.c_str());
+    rmdir(path.substr(0, path.rfind('/')).c_str());
 }
 
 struct ChildProcess {

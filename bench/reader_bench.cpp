@@ -276,9 +276,13 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ChildSettings = ReaderSettingsFile();
-    setenv("KESTROVA_REGISTRY", ReaderSettingsFile().c_str(), 1);
+    const std::string settings = ReaderSettingsFile();
+    setenv("KESTROVA_REGISTRY", settings.c_str(), 1);
     PlatformRegisterScriptCommand("bench", RunBenchmarks);
     char program[] = "kestrova", headless[] = "--headless", inline_[] = "-e", script[] = "wait; bench; quit";
     char* readerArgs[] = {program, headless, inline_, script, nullptr};
-    return PlatformRunProgram(4, readerArgs, ReaderMain);
+    int code = PlatformRunProgram(4, readerArgs, ReaderMain);
+    RemoveSettingsFile(ChildSettings);
+    RemoveSettingsFile(settings);
+    return code;
 }

@@ -173,5 +173,6 @@ int main(int argc, char** argv) {
     ChildSettings = ReaderSettingsFile();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    RemoveSettingsFile(ChildSettings);
     return 0;
 }
