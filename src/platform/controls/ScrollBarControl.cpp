@@ -218,8 +218,15 @@ void OnRepeat(HWND window, ScrollBarState& s) {
     Notify(window, CodeOf(s.Pressed), s.Pos);
 }
 
+// A redraw is asked for only when what the bar shows has changed, as Win32 does: a parent that sets
+// every bar after each scroll then repaints only the bar that moved.
+bool SameScroll(const ScrollBarState& a, const ScrollBarState& b) {
+    return a.Min == b.Min && a.Max == b.Max && a.Page == b.Page && a.Pos == b.Pos;
+}
+
 LRESULT SetInfo(HWND window, ScrollBarState& s, const SCROLLINFO* info, BOOL redraw) {
     if (info == nullptr) return s.Pos;
+    const ScrollBarState before = s;
     if (info->fMask & SIF_RANGE) {
         s.Min = info->nMin;
         s.Max = std::max(info->nMin, info->nMax);
@@ -227,7 +234,7 @@ LRESULT SetInfo(HWND window, ScrollBarState& s, const SCROLLINFO* info, BOOL red
     if (info->fMask & SIF_PAGE) s.Page = std::min<UINT>(info->nPage, UINT(int64_t(s.Max) - s.Min + 1));
     if (info->fMask & SIF_POS) s.Pos = info->nPos;
     s.Pos = ClampPos(s, s.Pos);
-    if (redraw) Repaint(window);
+    if (redraw && !SameScroll(before, s)) Repaint(window);
     return s.Pos;
 }
 
@@ -243,15 +250,16 @@ LRESULT GetInfo(const ScrollBarState& s, SCROLLINFO* info) {
 LRESULT SetPos(HWND window, ScrollBarState& s, int pos, BOOL redraw) {
     int previous = s.Pos;
     s.Pos = ClampPos(s, pos);
-    if (redraw) Repaint(window);
+    if (redraw && s.Pos != previous) Repaint(window);
     return previous;
 }
 
 LRESULT SetRange(HWND window, ScrollBarState& s, int min, int max, BOOL redraw) {
+    const ScrollBarState before = s;
     s.Min = min;
     s.Max = std::max(min, max);
     s.Pos = ClampPos(s, s.Pos);
-    if (redraw) Repaint(window);
+    if (redraw && !SameScroll(before, s)) Repaint(window);
     return TRUE;
 }
 

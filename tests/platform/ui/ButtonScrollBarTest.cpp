@@ -192,6 +192,39 @@ TEST_F(ScrollBar, ClampsAndSendsEveryCode) {
     EXPECT_EQ(SendMessageW(bar, SBM_GETPOS, 0, 0), 90); // the parent moves the position, not the bar
 }
 
+// A bar asks to be repainted only when what it shows changes, so a parent that sets every bar after
+// each scroll repaints only the bar that moved.
+TEST_F(ScrollBar, RepaintsOnlyWhenWhatItShowsChanges) {
+    HWND bar = UiMakeChild(Parent, WC_SCROLLBARW, nullptr, SBS_VERT, 250, 0, 20, 200, BarId);
+    SCROLLINFO si = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 5);
+    SetScrollInfo(bar, SB_CTL, &si, TRUE);
+    UpdateWindow(Parent);
+    RECT update;
+    ASSERT_FALSE(GetUpdateRect(bar, &update, FALSE));
+    SetScrollInfo(bar, SB_CTL, &si, TRUE); // the same range, page and position
+    SetScrollPos(bar, SB_CTL, 5, TRUE);
+    SendMessageW(bar, SBM_SETRANGEREDRAW, 0, 99);
+    si = Info(SIF_POS, 0, 0, 0, 500); // clamped to 90, then to 90 again
+    SetScrollInfo(bar, SB_CTL, &si, TRUE);
+    UpdateWindow(Parent);
+    SetScrollInfo(bar, SB_CTL, &si, TRUE);
+    EXPECT_FALSE(GetUpdateRect(bar, &update, FALSE));
+    // Each change does: the position, the page, the range.
+    si = Info(SIF_POS, 0, 0, 0, 6);
+    SetScrollInfo(bar, SB_CTL, &si, TRUE);
+    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
+    UpdateWindow(Parent);
+    si = Info(SIF_PAGE, 0, 0, 20, 0);
+    SetScrollInfo(bar, SB_CTL, &si, TRUE);
+    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
+    UpdateWindow(Parent);
+    SetScrollPos(bar, SB_CTL, 7, TRUE);
+    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
+    UpdateWindow(Parent);
+    SendMessageW(bar, SBM_SETRANGEREDRAW, 0, 50);
+    EXPECT_TRUE(GetUpdateRect(bar, &update, FALSE));
+}
+
 TEST_F(ScrollBar, HeldArrowRepeatsOnTheTimerAndThumbPositionsAreSixteenBits) {
     HWND bar = UiMakeChild(Parent, WC_SCROLLBARW, nullptr, SBS_VERT, 250, 0, 20, 200, BarId);
     SCROLLINFO si = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 60000, 1000, 0);
