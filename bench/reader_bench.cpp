@@ -10,10 +10,12 @@
 // from a script command of its own, with the reader's window and panes made: a key scroll of either
 // pane (beside a repaint of the whole window, counting the paints of each pane), stepping to the
 // next article through all of them (beside decoding the same two texts), and a resize (the panes'
-// layout alone, and with the repaint). PaintPane is wrapped at link time to count the paints.
+// layout alone, and with the repaint). PaintPane is wrapped at link time to count the paints, and
+// the pixels handed to the backend to show are counted too.
 #include "ReaderProcess.h"
 
 #include "platform/Win32.h"
+#include "platform/backend/Backend.h"
 #include "platform/user/ScriptHooks.h"
 #include "shell/MainWindow.h"
 #include "shell/Panes.h"
@@ -30,9 +32,10 @@
 namespace {
 
 long TopPanePaints = 0, BottomPanePaints = 0, LinesPainted = 0;
+long PresentedPixels = 0; // of the parts of the window handed to the backend to show
 
 void ResetPaintCounts() {
-    TopPanePaints = BottomPanePaints = LinesPainted = 0;
+    TopPanePaints = BottomPanePaints = LinesPainted = PresentedPixels = 0;
 }
 
 } // namespace
@@ -120,6 +123,20 @@ void PaintCounters(benchmark::State& state) {
     state.counters["top_paints"] = double(TopPanePaints) / n;
     state.counters["bottom_paints"] = double(BottomPanePaints) / n;
     state.counters["lines_painted"] = double(LinesPainted) / n;
+    state.counters["presented_kpx"] = double(PresentedPixels) / n / 1000;
+}
+
+// The headless backend presents nothing; this copy of its table notes the size of each present, as
+// the desktop backend would copy it to the screen.
+void NotePresent(HWND, const Surface&, const RECT& changed) {
+    PresentedPixels += long(changed.right - changed.left) * long(changed.bottom - changed.top);
+}
+
+void NotePresents() {
+    static Backend noting = PlatformBackend();
+    noting.Open = nullptr; // already open: opening again would start its script afresh
+    noting.Present = NotePresent;
+    PlatformUseBackend(&noting);
 }
 
 // Args: the pane (0 top, 1 bottom) and the key (VK_DOWN or VK_NEXT); the pane runs down to its end,
@@ -133,13 +150,17 @@ void BM_KeyScroll(benchmark::State& state) {
     if (pane == nullptr || pane->MaxTopLine == 0) return state.SkipWithError("the pane does not scroll");
     const WPARAM forward = WPARAM(state.range(1)), back = forward == VK_DOWN ? VK_UP : VK_PRIOR;
     bool down = true;
+    long unmoved = 0; // presses that left the pane where it was: none is expected
     ResetPaintCounts();
     for (auto _ : state) {
         if (down && pane->TopLine >= pane->MaxTopLine) down = false;
         if (!down && pane->TopLine == 0) down = true;
+        const uint16_t before = pane->TopLine;
         PressKey(down ? forward : back);
+        unmoved += pane->TopLine == before;
     }
     PaintCounters(state);
+    state.counters["unmoved"] = double(unmoved);
     PaneState.ActivePane = nullptr;
     PaneState.CurrentScrollBar = PaneState.TopPaneScrollBar;
 }
@@ -264,6 +285,7 @@ bool RunBenchmarks(const std::vector<std::string>&, std::string* error) {
         *error = "the reader has no window";
         return false;
     }
+    NotePresents();
     RegisterBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
