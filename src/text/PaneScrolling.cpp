@@ -55,9 +55,6 @@ int ScrollPane(TextPane* pane, int delta, int redraw, int clamp) {
     } else if (clamp || next > pane->DisplayLines) {
         if (next >= pane->TopLine && pane->TopLine >= pane->MaxTopLine) return ScrollUnchanged;
         if (next > pane->DisplayLines) next = pane->MaxTopLine;
-        // Clamped, a move ends at the last full page: past it a page down near the end showed only
-        // the text's last line or two, and a page back (the visible lines less one) then moved nothing.
-        if (clamp && next > pane->MaxTopLine) next = pane->MaxTopLine;
     }
     if (redraw == 1 && next == pane->TopLine) return ScrollUnchanged;
     const bool changed = next != pane->TopLine;

@@ -121,29 +121,6 @@ TEST(ReaderRun, TapsAndHome) {
     EXPECT_EQ(run.States[2]["BottomPane"]["TopLine"].Int(), 0);
 }
 
-// End from a scrolled pane, and Page Down run to the end, stop at the last full page, and Page Up
-// then goes back a page (past that page the pane showed a line or two and Page Up moved nothing).
-TEST(ReaderRun, TheEndOfAnArticleIsAFullPage) {
-    std::string reg = Settings();
-    std::string pages;
-    for (int k = 0; k < 80; ++k)
-        pages += "key Next; ";
-    AppRun run =
-        RunReader(reg,
-                  "size 240 268; wait\nkey Down; key End; wait\nstate\nkey Prior; wait\nstate\nkey Home; " +
-                      pages + "wait\nstate\nkey Prior; wait\nstate\nquit\n",
-                  CommandBarMode);
-    ASSERT_EQ(run.States.size(), 4u);
-    for (size_t i : {0u, 2u}) {
-        const Json& top = run.States[i]["TopPane"];
-        EXPECT_GT(top["MaxTopLine"].Int(), 0) << i;
-        EXPECT_EQ(top["TopLine"].Int(), top["MaxTopLine"].Int()) << i;
-        EXPECT_GT(top["PaintedLines"].Int(), 2) << i;
-        const Json& back = run.States[i + 1]["TopPane"];
-        EXPECT_EQ(back["TopLine"].Int(), top["TopLine"].Int() - (top["PaintedLines"].Int() - 1)) << i;
-    }
-}
-
 // Next Article from the last article wraps to the first.
 TEST(ReaderRun, NextFromTheLastArticle) {
     std::string reg = Settings("\"Lesson\"=dword:000000f9\r\n");

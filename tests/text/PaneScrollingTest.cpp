@@ -88,25 +88,6 @@ TEST(ScrollPane, TheScrollTable) {
     DestroyPane(pane, 1);
 }
 
-// Clamped, no move passes the last full page: a page down from just before it stops there, and a
-// pane left beyond it (by a resize) comes back to it with any move up.
-TEST(ScrollPane, ClampedMovesStopAtTheLastFullPage) {
-    TextPane* pane = MakeLinedPane(100, std::vector<TestLine>(15, TestLine{14, 0x01}));
-    pane->MaxTopLine = 10;
-    pane->TopLine = 8;
-    EXPECT_EQ(ScrollPane(pane, 6, 0, 1), ScrollChanged); // 14 would show one line
-    EXPECT_EQ(pane->TopLine, 10);
-    EXPECT_EQ(ScrollPane(pane, -6, 0, 1), ScrollChanged); // and the page back moves
-    EXPECT_EQ(pane->TopLine, 4);
-    pane->TopLine = 14;
-    EXPECT_EQ(ScrollPane(pane, -1, 0, 1), ScrollChanged);
-    EXPECT_EQ(pane->TopLine, 10);
-    pane->TopLine = 8;
-    EXPECT_EQ(ScrollPane(pane, 6, 0, 0), ScrollChanged); // unclamped callers may still pass it
-    EXPECT_EQ(pane->TopLine, 14);
-    DestroyPane(pane, 1);
-}
-
 TEST(ScrollToOffset, FindsTheLineHoldingAnOffset) {
     TextPane* pane =
         MakeLinedPane(28, {{14, 0x01, 2, 10}, {14, 0x01, 13, 10}, {14, 0x81, 24, 10}, {14, 0x01, 37, 5}});
