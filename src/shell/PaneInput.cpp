@@ -12,11 +12,13 @@
 namespace {
 
 // A page of a pane by a 3-bit amount from Flags: half the visible lines for 2 and 4, else all
-// visible lines but one.
+// visible lines but one; never less than one line, so a page key in a pane showing one line or
+// none (a tiny window, or the last line of an article) still moves, and the right way.
 int PageAmount(const TextPane* pane, uint32_t mask, unsigned shift) {
     unsigned v = (ReaderState.Flags & mask) >> shift;
-    if (v == ScrollAmountHalfA || v == ScrollAmountHalfB) return pane->PaintedLines / 2;
-    return pane->PaintedLines - 1;
+    int lines = pane->PaintedLines;
+    int page = (v == ScrollAmountHalfA || v == ScrollAmountHalfB) ? lines / 2 : lines - 1;
+    return page < 1 ? 1 : page;
 }
 
 int KeyPage(const TextPane* pane) {
@@ -30,6 +32,11 @@ void KeyScroll(HWND window, TextPane* pane, int delta) {
     UpdateScrollBar(PaneState.CurrentScrollBar);
 }
 
+// A scroll bar's page: the visible lines but one, at least one line.
+int FullPage(const TextPane* pane) {
+    return pane->PaintedLines > 1 ? pane->PaintedLines - 1 : 1;
+}
+
 // The line delta a scroll-bar code asks for.
 int ScrollBarDelta(const TextPane* pane, WORD code, int16_t thumb) {
     switch (code) {
@@ -38,9 +45,9 @@ int ScrollBarDelta(const TextPane* pane, WORD code, int16_t thumb) {
     case SB_LINEDOWN:
         return 1;
     case SB_PAGEUP:
-        return 1 - pane->PaintedLines;
+        return -FullPage(pane);
     case SB_PAGEDOWN:
-        return pane->PaintedLines - 1;
+        return FullPage(pane);
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
         return thumb - pane->TopLine;

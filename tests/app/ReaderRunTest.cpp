@@ -121,6 +121,20 @@ TEST(ReaderRun, TapsAndHome) {
     EXPECT_EQ(run.States[2]["BottomPane"]["TopLine"].Int(), 0);
 }
 
+// In a window so low that the top pane shows one line, Page Down still moves a line forward and
+// Page Up a line back (a page of the visible lines less one would be no move at all).
+TEST(ReaderRun, PageKeysMoveInAPaneOfOneLine) {
+    std::string reg = Settings();
+    AppRun run =
+        RunReader(reg, "size 240 90; wait\nstate\nkey Next; wait\nstate\nkey Prior; wait\nstate\nquit\n",
+                  CommandBarMode);
+    ASSERT_EQ(run.States.size(), 3u);
+    ASSERT_EQ(run.States[0]["TopPane"]["PaintedLines"].Int(), 1);
+    EXPECT_EQ(run.States[0]["TopPane"]["TopLine"].Int(), 0);
+    EXPECT_EQ(run.States[1]["TopPane"]["TopLine"].Int(), 1);
+    EXPECT_EQ(run.States[2]["TopPane"]["TopLine"].Int(), 0);
+}
+
 // Next Article from the last article wraps to the first.
 TEST(ReaderRun, NextFromTheLastArticle) {
     std::string reg = Settings("\"Lesson\"=dword:000000f9\r\n");
