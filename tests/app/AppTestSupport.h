@@ -169,3 +169,21 @@ inline AppRun RunReader(const std::string& registry, const std::string& script, 
 inline std::string Cmd(int id) {
     return "command " + std::to_string(id) + "; wait\n";
 }
+
+constexpr const char* RegistryHead = "Windows Registry Editor Version 5.00\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Tellgrove\\Kestrova]\r\n";
+
+// A settings file with a face already chosen, so that no Choose Font dialog opens, and more values.
+inline std::string Settings(const std::string& values = "") {
+    std::string folder = TempFolder();
+    WriteWholeFile(folder + "/settings.reg",
+                   std::string(RegistryHead) + "\"FontName\"=\"DejaVu Sans\"\r\n" + values + "\r\n");
+    return folder + "/settings.reg";
+}
+
+// The first window of the class (and text, when given) in a state's "Windows"; null when none.
+inline const Json* FindWindow(const Json& state, const std::string& className, const std::string& text) {
+    for (const Json& w : state["Windows"].Items)
+        if (w["Class"].Text == className && (text.empty() || w["Text"].Text == text)) return &w;
+    return nullptr;
+}
