@@ -51,6 +51,10 @@ bool SdlCreateTopLevel(HWND window, const RECT& client, const WCHAR* title) {
     SDL_Window* native = SDL_CreateWindow(SdlUtf8(title).c_str(), int(client.left), int(client.top), width,
                                           height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (native == nullptr) return false;
+    // The window's first surface is made now, while it stands where it was created: made later, for
+    // its first present, SDL (2.26, X11) put the native window back at its creation place, so a
+    // dialog the shell had moved and sized over its owner showed elsewhere and took taps there.
+    SDL_GetWindowSurface(native);
     Windows.push_back({window, native, SDL_GetWindowID(native), width, height, false, false, {}});
     return true;
 }
@@ -102,10 +106,6 @@ void SdlSetIcon(HWND window, const uint32_t* pixels, int width, int height) {
     SDL_FreeSurface(icon);
 }
 
-void SdlRaise(HWND window) {
-    if (SdlTopLevel* w = SdlFindWindow(window)) SDL_RaiseWindow(w->Native);
-}
-
 // True when a window manager that follows the desktop conventions runs on the window's X display
 // (it is the one that carries out a full-screen request); other video drivers count as true.
 static bool HasWindowManager(SDL_Window* native) {
@@ -124,6 +124,15 @@ static bool HasWindowManager(SDL_Window* native) {
                  count == 1;
     XFree(data);
     return found;
+}
+
+void SdlRaise(HWND window) {
+    SdlTopLevel* w = SdlFindWindow(window);
+    if (w == nullptr) return;
+    SDL_RaiseWindow(w->Native);
+    // Without a window manager nobody gives the keyboard back when a dialog in front closes: X drops
+    // the focus with the unmapped window, and every key would go nowhere. The window in front takes it.
+    if (w->Visible && !HasWindowManager(w->Native)) SDL_SetWindowInputFocus(w->Native);
 }
 
 void SdlSetFullScreen(HWND window, bool fullScreen) {
