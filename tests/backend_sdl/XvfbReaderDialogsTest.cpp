@@ -85,8 +85,6 @@ std::string HeadlessTap(Spot s) {
 }
 
 struct RealRun {
-    unsigned long Main = 0;
-    XvfbGeometry Area{};
     Spot Pointer;
 
     // A tap. (Moving with --sync to where the pointer already is would wait for a move that never comes.)
@@ -146,138 +144,150 @@ XvfbGeometry MainArea(const Json& state) {
             int(rect[3].Int() - rect[1].Int())};
 }
 
-} // namespace
+// What the headless runs say: where to tap, and the screenshots (in the run's folder) to match.
+struct Plan {
+    std::string Settings;
+    XvfbGeometry Main{};
+    Json Picture, SearchBox; // the keyboard picture and the search dialog (client rectangle)
+    Spot HeadingBox, Entry, IndexOk;
+    long Lesson = 0;
+};
 
-TEST(XvfbReader, EveryDialogByTapsAndKeysOnTheRealWindow) {
-    XVFB_REQUIRE_BACKEND();
-    const std::string settings = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\"
-                                 "Tellgrove\\Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n";
-    // Headless first: where the keyboard picture lies, then the index after the search.
-    std::vector<Json> probe = RunHeadless(settings, "probe", "state; key F3 alt; wait; state");
+std::string KeyTaps(const Json& picture, std::initializer_list<int> keys) {
+    std::string s;
+    for (int k : keys)
+        s += HeadlessTap(KeyboardKey(picture, k));
+    return s;
+}
+
+// Three runs: where the keyboard picture lies; the search (three tets nowhere, then he, vav, alef),
+// F3 and the index; then the index driven with the rows the second run showed.
+void MakePlan(Plan* p) {
+    std::vector<Json> probe = RunHeadless(p->Settings, "probe", "state; key F3 alt; wait; state");
     ASSERT_EQ(probe.size(), 2u);
-    const Json* picture = nullptr;
+    p->Main = MainArea(probe[0]);
     for (const Json& w : probe[1]["Windows"].Items)
         if (w["Class"].Text == "STATIC" && w["Rect"][2].Int() - w["Rect"][0].Int() == KEYBOARD_WIDTH)
-            picture = &w;
-    ASSERT_NE(picture, nullptr) << "Alt+F3 opens the search dialog with its keyboard picture";
-    const Json* searchBox = FindWindowIn(probe[1], "#32770", "Kestrova");
-    ASSERT_NE(searchBox, nullptr);
-    auto keys = [&](std::initializer_list<int> ks) {
-        std::string s;
-        for (int k : ks)
-            s += HeadlessTap(KeyboardKey(*picture, k));
-        return s;
-    };
-    // Three tets are nowhere; he, vav, alef are in the first article.
-    const std::string search = "key F3 alt; wait; " + keys({9, 9, 9}) + "answer OK; key Return; wait; " +
-                               keys({5, 6, 1}) + "key Return; wait; state; screenshot " +
-                               XvfbTempPath("hit.png") + "; key F3; wait; state; screenshot " +
-                               XvfbTempPath("next.png") + "; key D ctrl; wait; state; screenshot " +
-                               XvfbTempPath("index.png");
-    std::vector<Json> found = RunHeadless(settings, "found", search);
-    ASSERT_EQ(found.size(), 3u);
-    const Json& index = found[2];
+            p->Picture = w;
+    ASSERT_FALSE(p->Picture.IsNull()) << "Alt+F3 opens the search dialog with its keyboard picture";
+    ASSERT_NE(FindWindowIn(probe[1], "#32770", "Kestrova"), nullptr);
+    p->SearchBox = *FindWindowIn(probe[1], "#32770", "Kestrova");
+    const std::string search = "key F3 alt; wait; " + KeyTaps(p->Picture, {9, 9, 9}) +
+                               "answer OK; key Return; wait; " + KeyTaps(p->Picture, {5, 6, 1}) +
+                               "key Return; wait; screenshot " + XvfbTempPath("hit.png") +
+                               "; key F3; wait; screenshot " + XvfbTempPath("next.png") +
+                               "; key D ctrl; wait; state; screenshot " + XvfbTempPath("index.png");
+    std::vector<Json> found = RunHeadless(p->Settings, "found", search);
+    ASSERT_EQ(found.size(), 1u);
+    const Json& index = found[0];
     ASSERT_FALSE(index["ChooseSection"].IsNull());
-    long heading = index["ChooseSection"]["Rows"][0]["Id"].Int(), lesson = 0;
     for (const Json& row : index["ChooseSection"]["Rows"].Items)
         if ((row["Id"].Int() & SectionIdSelectable) && (row["Attributes"].Int() & SectionShown) &&
             (row["Id"].Int() & SectionIdNumberMask) != index["ReaderState"]["Lesson"].Int()) {
-            lesson = row["Id"].Int() & SectionIdNumberMask;
+            p->Lesson = row["Id"].Int() & SectionIdNumberMask;
             break;
         }
-    ASSERT_NE(lesson, 0);
-    const Json& dialogRect = (*FindWindowIn(index, "#32770", "Choose Section"))["Rect"];
-    Spot indexOk{int(dialogRect[2].Int()) + 1 - OkButtonFromRight,
-                 int(dialogRect[1].Int()) - CaptionHeight / 2};
-    Spot box = RowBox(index, heading), entry = RowBox(index, SectionIdSelectable | lesson);
+    ASSERT_NE(p->Lesson, 0);
+    const Json& dialog = (*FindWindowIn(index, "#32770", "Choose Section"))["Rect"];
+    p->IndexOk = {int(dialog[2].Int()) + 1 - OkButtonFromRight, int(dialog[1].Int()) - CaptionHeight / 2};
+    p->HeadingBox = RowBox(index, index["ChooseSection"]["Rows"][0]["Id"].Int());
+    p->Entry = RowBox(index, SectionIdSelectable | p->Lesson);
     std::vector<Json> moved = RunHeadless(
-        settings, "moved",
-        search + "; " + HeadlessTap(box) + "screenshot " + XvfbTempPath("closed.png") + "; " +
-            HeadlessTap(box) + "screenshot " + XvfbTempPath("reopened.png") + "; " + HeadlessTap(indexOk) +
-            "screenshot " + XvfbTempPath("back.png") + "; key D ctrl; wait; " + HeadlessTap(entry) +
-            "state; screenshot " + XvfbTempPath("moved.png"));
-    ASSERT_EQ(moved.size(), 4u);
-    EXPECT_EQ(moved[3]["ReaderState"]["Lesson"].Int(), lesson);
+        p->Settings, "moved",
+        search + "; " + HeadlessTap(p->HeadingBox) + "screenshot " + XvfbTempPath("closed.png") + "; " +
+            HeadlessTap(p->HeadingBox) + "screenshot " + XvfbTempPath("reopened.png") + "; " +
+            HeadlessTap(p->IndexOk) + "screenshot " + XvfbTempPath("back.png") + "; key D ctrl; wait; " +
+            HeadlessTap(p->Entry) + "state; screenshot " + XvfbTempPath("moved.png"));
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_EQ(moved[1]["ReaderState"]["Lesson"].Int(), p->Lesson);
+}
 
-    // The real window, driven the same way.
-    std::string registry = XvfbTempPath("reader.reg");
-    XvfbWriteFile(registry, settings);
-    pid_t reader = XvfbStartProgram(KESTROVA_READER, registry);
-    RealRun run;
-    run.Main = XvfbWaitForShownWindow("Kestrova");
-    ASSERT_NE(run.Main, 0u) << "the reader's window did not appear";
-    run.Area = MainArea(probe[0]);
-    XvfbGeometry g = XvfbWindowGeometry(run.Main);
-    EXPECT_TRUE(g.X == run.Area.X && g.Y == run.Area.Y && g.Width == run.Area.Width &&
-                g.Height == run.Area.Height)
-        << "the real main window stands where the headless one does";
+bool SameGeometry(const XvfbGeometry& a, const XvfbGeometry& b) {
+    return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height;
+}
+
+bool Inside(int x, int y, const XvfbGeometry& g) {
+    return x > g.X && x < g.X + g.Width && y > g.Y && y < g.Y + g.Height;
+}
+
+void WriteScreen(const char* name) {
+    Display* display = XvfbDisplay();
+    int width = DisplayWidth(display, DefaultScreen(display)),
+        height = DisplayHeight(display, DefaultScreen(display));
+    XvfbWritePng(XvfbTempPath(name), XvfbGrab(0, 0, width, height), width, height);
+}
+
+// Alt+F3; three tets tapped are nowhere: "Not Found!" over the dialog, which stays open when the box
+// is answered, its text selected, so that he, vav, alef replace it; OK finds them; F3 the next.
+void DriveSearch(RealRun& run, const Plan& p) {
     std::set<unsigned long> shown = XvfbShownWindows();
     run.Keys("alt+F3");
     unsigned long dialog = NewWindow(shown);
     ASSERT_NE(dialog, 0u) << "Alt+F3 opens the search dialog";
     XvfbGeometry d = XvfbWindowGeometry(dialog);
-    EXPECT_EQ(d.X + 1, (*searchBox)["Rect"][0].Int());
-    EXPECT_EQ(d.Y + d.Height - 1, (*searchBox)["Rect"][3].Int());
+    EXPECT_EQ(d.X + 1, p.SearchBox["Rect"][0].Int());
+    EXPECT_EQ(d.Y + d.Height - 1, p.SearchBox["Rect"][3].Int());
     for (int k : {9, 9, 9})
-        run.Click(KeyboardKey(*picture, k));
+        run.Click(KeyboardKey(p.Picture, k));
     shown = XvfbShownWindows();
     run.Keys("Return");
     unsigned long notFound = NewWindow(shown);
     ASSERT_NE(notFound, 0u) << "\"Not Found!\" is shown";
     XvfbGeometry n = XvfbWindowGeometry(notFound);
-    EXPECT_TRUE(n.X + n.Width / 2 > d.X && n.X + n.Width / 2 < d.X + d.Width && n.Y + n.Height / 2 > d.Y &&
-                n.Y + n.Height / 2 < d.Y + d.Height)
-        << "the box stands over the dialog";
-    Display* display = XvfbDisplay();
-    int screenWidth = DisplayWidth(display, DefaultScreen(display)),
-        screenHeight = DisplayHeight(display, DefaultScreen(display));
-    XvfbWritePng(XvfbTempPath("real_notfound.png"), XvfbGrab(0, 0, screenWidth, screenHeight), screenWidth,
-                 screenHeight);
+    EXPECT_TRUE(Inside(n.X + n.Width / 2, n.Y + n.Height / 2, d)) << "the box stands over the dialog";
+    WriteScreen("real_notfound.png");
     run.Keys("Return");
     EXPECT_TRUE(Gone(notFound));
     EXPECT_EQ(XvfbShownWindows().count(dialog), 1u) << "the dialog stays open";
-    // The three letters replace the selected text, and OK finds them.
     for (int k : {5, 6, 1})
-        run.Click(KeyboardKey(*picture, k));
+        run.Click(KeyboardKey(p.Picture, k));
     run.Keys("Return");
     EXPECT_TRUE(Gone(dialog)) << "a hit closes the dialog";
-    EXPECT_EQ(DifferingFromHeadless(run.Area, XvfbTempPath("hit.png"), XvfbTempPath("real_hit.png")), 0)
+    EXPECT_EQ(DifferingFromHeadless(p.Main, XvfbTempPath("hit.png"), XvfbTempPath("real_hit.png")), 0)
         << "the hit, highlighted, and its banner";
     run.Keys("F3");
-    EXPECT_EQ(DifferingFromHeadless(run.Area, XvfbTempPath("next.png"), XvfbTempPath("real_next.png")), 0)
+    EXPECT_EQ(DifferingFromHeadless(p.Main, XvfbTempPath("next.png"), XvfbTempPath("real_next.png")), 0)
         << "F3 goes on to the next hit";
+}
 
-    // The index: Ctrl+D, a heading closed and opened again, the caption OK, a lesson chosen.
-    shown = XvfbShownWindows();
+// Ctrl+D over the whole reader; the first heading closed and opened again by taps on its box; the
+// caption OK leaves the reader where it was; Ctrl+D again and a lesson's row moves it.
+void DriveIndex(RealRun& run, const Plan& p) {
+    std::set<unsigned long> shown = XvfbShownWindows();
     run.Keys("ctrl+d");
     unsigned long tree = NewWindow(shown);
     ASSERT_NE(tree, 0u) << "Ctrl+D opens the index";
     XvfbGeometry t = XvfbWindowGeometry(tree);
-    EXPECT_TRUE(t.X == g.X && t.Y == g.Y && t.Width == g.Width && t.Height == g.Height)
+    EXPECT_TRUE(SameGeometry(t, p.Main))
         << "the index covers the reader: " << t.X << "," << t.Y << " " << t.Width << "x" << t.Height;
-    EXPECT_EQ(DifferingFromHeadless(run.Area, XvfbTempPath("index.png"), XvfbTempPath("real_index.png")), 0);
-    run.Click(box);
-    EXPECT_EQ(DifferingFromHeadless(run.Area, XvfbTempPath("closed.png"), XvfbTempPath("real_closed.png")), 0)
-        << "a tap on the box closes the heading";
-    run.Click(box);
-    EXPECT_EQ(
-        DifferingFromHeadless(run.Area, XvfbTempPath("reopened.png"), XvfbTempPath("real_reopened.png")), 0)
-        << "a second tap opens it again";
-    run.Click(indexOk);
+    const std::pair<const char*, const char*> steps[] = {
+        {"closed.png", "a tap on the box closes the heading"},
+        {"reopened.png", "a second tap opens it again"}};
+    EXPECT_EQ(DifferingFromHeadless(p.Main, XvfbTempPath("index.png"), XvfbTempPath("real_index.png")), 0);
+    for (const auto& [picture, what] : steps) {
+        run.Click(p.HeadingBox);
+        EXPECT_EQ(DifferingFromHeadless(p.Main, XvfbTempPath(picture),
+                                        XvfbTempPath((std::string("real_") + picture).c_str())),
+                  0)
+            << what;
+    }
+    run.Click(p.IndexOk);
     EXPECT_TRUE(Gone(tree)) << "the caption OK closes the index";
-    EXPECT_EQ(DifferingFromHeadless(run.Area, XvfbTempPath("back.png"), XvfbTempPath("real_back.png")), 0)
+    EXPECT_EQ(DifferingFromHeadless(p.Main, XvfbTempPath("back.png"), XvfbTempPath("real_back.png")), 0)
         << "the reader stays where it was";
     shown = XvfbShownWindows();
     run.Keys("ctrl+d");
     tree = NewWindow(shown);
     ASSERT_NE(tree, 0u);
-    run.Click(entry);
+    run.Click(p.Entry);
     EXPECT_TRUE(Gone(tree)) << "a lesson's row closes the index";
-    EXPECT_EQ(DifferingFromHeadless(run.Area, XvfbTempPath("moved.png"), XvfbTempPath("real_moved.png")), 0)
+    EXPECT_EQ(DifferingFromHeadless(p.Main, XvfbTempPath("moved.png"), XvfbTempPath("real_moved.png")), 0)
         << "the reader moves to the lesson";
+}
 
-    // Choose Font: a key in its list, then Escape; About: its caption OK.
-    shown = XvfbShownWindows();
+// Choose Font by Ctrl+F: a key in its list, then Escape; About from the Go menu: its caption OK.
+void DriveFontAndAbout(RealRun& run, const Plan& p) {
+    std::set<unsigned long> shown = XvfbShownWindows();
     run.Keys("ctrl+f");
     unsigned long font = NewWindow(shown);
     ASSERT_NE(font, 0u) << "Ctrl+F opens Choose Font";
@@ -285,19 +295,41 @@ TEST(XvfbReader, EveryDialogByTapsAndKeysOnTheRealWindow) {
     run.Keys("Escape");
     EXPECT_TRUE(Gone(font)) << "Escape closes Choose Font";
     shown = XvfbShownWindows();
-    run.Click({g.X + 10, g.Y + g.Height - 16}); // the Go button of the bar at the bottom
-    run.Keys("Down Return");                    // About, its first item
+    run.Click({p.Main.X + 10, p.Main.Y + p.Main.Height - 16}); // the Go button of the bar at the bottom
+    run.Keys("Down Return");                                   // About, its first item
     unsigned long about = NewWindow(shown);
     ASSERT_NE(about, 0u) << "Go, About opens the About box";
     XvfbGeometry a = XvfbWindowGeometry(about);
     run.Click({a.X + a.Width - OkButtonFromRight, a.Y + CaptionHeight / 2});
     EXPECT_TRUE(Gone(about)) << "its caption OK closes the About box";
+}
 
+} // namespace
+
+TEST(XvfbReader, EveryDialogByTapsAndKeysOnTheRealWindow) {
+    XVFB_REQUIRE_BACKEND();
+    Plan plan;
+    plan.Settings = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
+                    "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n";
+    MakePlan(&plan);
+    ASSERT_FALSE(HasFatalFailure());
+    std::string registry = XvfbTempPath("reader.reg");
+    XvfbWriteFile(registry, plan.Settings);
+    pid_t reader = XvfbStartProgram(KESTROVA_READER, registry);
+    RealRun run;
+    unsigned long main = XvfbWaitForShownWindow("Kestrova");
+    if (main == 0) XvfbAwaitExit(reader, 0);
+    ASSERT_NE(main, 0u) << "the reader's window did not appear";
+    EXPECT_TRUE(SameGeometry(XvfbWindowGeometry(main), plan.Main))
+        << "the window stands where the headless one does";
+    DriveSearch(run, plan);
+    if (!HasFatalFailure()) DriveIndex(run, plan);
+    if (!HasFatalFailure()) DriveFontAndAbout(run, plan);
     run.Keys("ctrl+q");
     EXPECT_TRUE(XvfbAwaitExit(reader, 5000)) << "Ctrl+Q ends the reader";
     std::string saved = XvfbReadFile(registry);
     char lessonValue[40];
-    std::snprintf(lessonValue, sizeof lessonValue, "\"Lesson\"=dword:%08lx", lesson);
+    std::snprintf(lessonValue, sizeof lessonValue, "\"Lesson\"=dword:%08lx", plan.Lesson);
     EXPECT_NE(saved.find(lessonValue), std::string::npos) << saved;
     EXPECT_NE(saved.find("\"SearchString\"=hex:61,66,65,00"), std::string::npos) << saved;
     EXPECT_NE(saved.find("\"FontName\"=\"DejaVu Sans\""), std::string::npos) << "Escape chose no font";
