@@ -1,10 +1,12 @@
 // XvfbReaderDialogsTest.cpp: every dialog of the reader driven on a real window with xdotool, in one
 // start of the program: the search (the keyboard picture, "Not Found!" over the dialog, a hit with
-// its banner, F3), the index (Ctrl+D, a heading closed and opened, the caption OK, a lesson chosen),
-// Choose Font and About. The same steps run first headless on a screen of the same size: its
-// `state` says where to tap, and after each step the real screen must hold the pixels of the
-// headless screenshot. The settings file after Ctrl+Q holds the search and the lesson chosen.
-// Screenshots of the real display are written as PNG files in the run's folder.
+// its banner, F3), the index (Ctrl+D, a heading closed and opened, the caption OK, a lesson chosen;
+// a second start of the program opening it in the running copy), Choose Font and About. The same
+// steps run first headless on a screen of the same size: its `state` says where to tap, and after
+// each step the real screen must hold the pixels of the headless screenshot. The settings file after
+// Ctrl+Q holds the search and the lesson chosen. Screenshots of the real display are written as PNG
+// files in the run's folder.
+
 // Before Xlib (through XvfbSupport.h), whose macros (Bool) would rename its identifiers.
 #include "tests/support/JsonState.h"
 
@@ -15,6 +17,7 @@
 
 #include <chrono>
 #include <sstream>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -285,6 +288,20 @@ void DriveIndex(RealRun& run, const Plan& p) {
         << "the reader moves to the lesson";
 }
 
+// A second start while the reader is in front opens the index in the running copy and ends only
+// when that index closes (its SendMessage waits for the answer); Escape closes it, nothing moves.
+void DriveSecondStart(RealRun& run, const std::string& registry) {
+    std::set<unsigned long> shown = XvfbShownWindows();
+    pid_t second = XvfbStartProgram(KESTROVA_READER, registry);
+    unsigned long tree = NewWindow(shown);
+    EXPECT_NE(tree, 0u) << "a second start opens the index of the running copy";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(waitpid(second, nullptr, WNOHANG), 0) << "the second start waits while the index is open";
+    run.Keys("Escape");
+    EXPECT_TRUE(tree == 0 || Gone(tree));
+    EXPECT_TRUE(XvfbAwaitExit(second, 3000)) << "the second start ends once the index has closed";
+}
+
 // Choose Font by Ctrl+F: a key in its list, then Escape; About from the Go menu: its caption OK.
 void DriveFontAndAbout(RealRun& run, const Plan& p) {
     std::set<unsigned long> shown = XvfbShownWindows();
@@ -295,8 +312,14 @@ void DriveFontAndAbout(RealRun& run, const Plan& p) {
     run.Keys("Escape");
     EXPECT_TRUE(Gone(font)) << "Escape closes Choose Font";
     shown = XvfbShownWindows();
-    run.Click({p.Main.X + 10, p.Main.Y + p.Main.Height - 16}); // the Go button of the bar at the bottom
-    run.Keys("Down Return");                                   // About, its first item
+    // The Go button of the bar at the bottom; its popup is drawn in the reader's window.
+    std::vector<uint32_t> before = XvfbGrab(p.Main.X, p.Main.Y, p.Main.Width, p.Main.Height);
+    run.Click({p.Main.X + 10, p.Main.Y + p.Main.Height - 16});
+    bool opened = false;
+    for (int i = 0; i < 30 && !opened; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100)))
+        opened = XvfbGrab(p.Main.X, p.Main.Y, p.Main.Width, p.Main.Height) != before;
+    ASSERT_TRUE(opened) << "Go opens its popup";
+    run.Keys("Down Return"); // About, its first item
     unsigned long about = NewWindow(shown);
     ASSERT_NE(about, 0u) << "Go, About opens the About box";
     XvfbGeometry a = XvfbWindowGeometry(about);
@@ -324,6 +347,7 @@ TEST(XvfbReader, EveryDialogByTapsAndKeysOnTheRealWindow) {
         << "the window stands where the headless one does";
     DriveSearch(run, plan);
     if (!HasFatalFailure()) DriveIndex(run, plan);
+    if (!HasFatalFailure()) DriveSecondStart(run, registry);
     if (!HasFatalFailure()) DriveFontAndAbout(run, plan);
     run.Keys("ctrl+q");
     EXPECT_TRUE(XvfbAwaitExit(reader, 5000)) << "Ctrl+Q ends the reader";

@@ -62,6 +62,10 @@ bool SdlCreateTopLevel(HWND window, const RECT& client, const WCHAR* title) {
 void SdlDestroyTopLevel(HWND window) {
     for (size_t i = 0; i < Windows.size(); ++i) {
         if (Windows[i].Window != window) continue;
+        // SDL drops the events of a window it no longer has, so those already come for this one are
+        // read first: a release dropped that way (a tap that closes a dialog on its press) left SDL
+        // thinking the button held, and it then dropped the next press anywhere.
+        SDL_PumpEvents();
         SDL_DestroyWindow(Windows[i].Native);
         Windows.erase(Windows.begin() + long(i));
         return;
