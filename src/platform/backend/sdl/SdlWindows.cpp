@@ -51,10 +51,6 @@ bool SdlCreateTopLevel(HWND window, const RECT& client, const WCHAR* title) {
     SDL_Window* native = SDL_CreateWindow(SdlUtf8(title).c_str(), int(client.left), int(client.top), width,
                                           height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (native == nullptr) return false;
-    // The window's first surface is made now, while it stands where it was created: made later, for
-    // its first present, SDL (2.26, X11) put the native window back at its creation place, so a
-    // dialog the shell had moved and sized over its owner showed elsewhere and took taps there.
-    SDL_GetWindowSurface(native);
     Windows.push_back({window, native, SDL_GetWindowID(native), width, height, false, false, {}});
     return true;
 }
