@@ -9,6 +9,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/MainWindow.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -36,13 +37,17 @@ INT_PTR OnInit(HWND dialog) {
     return 0;
 }
 
+// The dialog's own bar lies inside its client area here (Win32's lies outside it, so that the size
+// message leaves it out): the tree gets the width left of the bar, as at initialisation, so the box
+// of a top-level heading, in the indent beside the bar, is not drawn under it.
 INT_PTR OnSize(LPARAM size) {
     SectionTree* tree = ChooseSectionState.Tree;
     ReadClientRect(ChooseSectionState.Dialog);
     uint16_t* open = tree ? SaveOpenState(tree) : nullptr;
     ReserveScrollBar();
     if (tree) {
-        ResizeSectionTree(tree, LOWORD(size), HIWORD(size));
+        int width = std::max(0, int(LOWORD(size)) - GetSystemMetrics(SM_CXVSCROLL));
+        ResizeSectionTree(tree, width, HIWORD(size));
         RestoreOpenState(tree, open);
         if (tree->MaxTopRow == 0) tree->TopRow = 0;
         PaintSectionTree(tree, 1);

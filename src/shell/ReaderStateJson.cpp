@@ -1,10 +1,12 @@
 // ReaderStateJson.cpp: what the script driver's `state` command shows of the reader: the records
 // of ReaderState.h and both panes, as JSON with the records' own field names. Window handles are
 // written as the window's index in the platform's "Windows" list (top-level windows in their
-// order, each followed by its descendants depth first), pane pointers by the pane's name. Nothing
-// here allocates beyond the string it appends to, and nothing is kept.
+// order, each followed by its descendants depth first), pane pointers by the pane's name. While the
+// "Choose Section" dialog is open, its tree too (null otherwise). Nothing here allocates beyond the
+// string it appends to, and nothing is kept.
 #include "shell/ReaderState.h"
 
+#include "navigation/Navigation.h"
 #include "text/TextPane.h"
 
 #include <cstdio>
@@ -181,6 +183,37 @@ void WriteBottomPane(std::string* json) {
     WritePane(json, PaneState.BottomPane);
 }
 
+// The open dialog's tree: its view, scroll position and every laid-out row (client coordinates),
+// so that a script can find a row to tap and see which headings are open and which rows are shown.
+void WriteSectionTree(std::string* json) {
+    const struct ChooseSectionState& s = ChooseSectionState;
+    const SectionTree* tree = s.Tree;
+    if (s.Dialog == nullptr || !IsWindow(s.Dialog) || tree == nullptr) return; // the platform writes null
+    *json += "{";
+    AppendInt(json, "Result", s.Result);
+    AppendInt(json, "Left", tree->Left);
+    AppendInt(json, "Top", tree->Top);
+    AppendInt(json, "Width", tree->Width);
+    AppendInt(json, "Height", tree->Height);
+    AppendInt(json, "TopRow", tree->TopRow);
+    AppendInt(json, "VisibleRows", tree->VisibleRows);
+    AppendInt(json, "RowCount", tree->RowCount);
+    AppendInt(json, "MaxTopRow", tree->MaxTopRow);
+    AppendInt(json, "PaintedRows", tree->PaintedRows);
+    *json += "\"Rows\":[";
+    for (int i = 0; tree->Rows && i < tree->RowCount; ++i) {
+        const SectionRow& r = tree->Rows[i];
+        *json += i ? ",{" : "{";
+        AppendInt(json, "Id", r.Id);
+        AppendInt(json, "Attributes", r.Attributes);
+        AppendInt(json, "X", r.X);
+        AppendInt(json, "TextWidth", r.TextWidth);
+        AppendInt(json, "Height", r.Height, false);
+        *json += "}";
+    }
+    *json += "]}";
+}
+
 void WriteGlobal(std::string* json, int32_t value) {
     *json += std::to_string(value);
 }
@@ -192,6 +225,7 @@ void RegisterReaderStateWriters() {
     PlatformRegisterStateWriter("PaneState", WritePaneState);
     PlatformRegisterStateWriter("TopPane", WriteTopPane);
     PlatformRegisterStateWriter("BottomPane", WriteBottomPane);
+    PlatformRegisterStateWriter("ChooseSection", WriteSectionTree);
     PlatformRegisterStateWriter("LastClientWidth", [](std::string* j) { WriteGlobal(j, LastClientWidth); });
     PlatformRegisterStateWriter("LastClientHeight", [](std::string* j) { WriteGlobal(j, LastClientHeight); });
     PlatformRegisterStateWriter("FullScreen", [](std::string* j) { WriteGlobal(j, FullScreen); });

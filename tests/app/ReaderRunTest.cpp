@@ -13,16 +13,6 @@
 namespace {
 
 constexpr const char* CommandBarMode = "KESTROVA_PLATFORM_VERSION=4.20";
-constexpr const char* RegistryHead = "Windows Registry Editor Version 5.00\r\n\r\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Tellgrove\\Kestrova]\r\n";
-
-// A settings file with a face already chosen, so that no Choose Font dialog opens, and more values.
-std::string Settings(const std::string& values = "") {
-    std::string folder = TempFolder();
-    WriteWholeFile(folder + "/settings.reg",
-                   std::string(RegistryHead) + "\"FontName\"=\"DejaVu Sans\"\r\n" + values + "\r\n");
-    return folder + "/settings.reg";
-}
 
 // The window of "Windows" that a PaneState handle index names.
 const Json& Window(const Json& state, const char* field) {
@@ -192,12 +182,6 @@ std::string KeyTap(const Json& picture, int k) {
         column = KEYBOARD_KEYS_PER_ROW - 1 - (k - 1) % KEYBOARD_KEYS_PER_ROW;
     return "tap " + std::to_string(x + column * KEYBOARD_KEY_WIDTH + KEYBOARD_KEY_WIDTH / 2) + " " +
            std::to_string(y + row * KEYBOARD_KEY_HEIGHT + KEYBOARD_KEY_HEIGHT / 2) + "\n";
-}
-
-const Json* FindWindow(const Json& state, const std::string& className, const std::string& text) {
-    for (const Json& w : state["Windows"].Items)
-        if (w["Class"].Text == className && (text.empty() || w["Text"].Text == text)) return &w;
-    return nullptr;
 }
 
 } // namespace

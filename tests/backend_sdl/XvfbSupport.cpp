@@ -3,11 +3,16 @@
 #include "XvfbSupport.h"
 
 #include <X11/Xutil.h>
+#include <png.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -116,4 +121,92 @@ std::vector<uint32_t> XvfbGrab(int x, int y, int width, int height) {
 unsigned long XvfbFindWindow(const char* title) {
     std::string out = XvfbOutput(std::string("xdotool search --name '^") + title + "$' 2>/dev/null");
     return strtoul(out.c_str(), nullptr, 10);
+}
+
+XvfbGeometry XvfbWindowGeometry(unsigned long window) {
+    std::string out = XvfbOutput("xdotool getwindowgeometry --shell " + std::to_string(window));
+    XvfbGeometry g{};
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        int* field = line.rfind("X=", 0) == 0        ? &g.X
+                     : line.rfind("Y=", 0) == 0      ? &g.Y
+                     : line.rfind("WIDTH=", 0) == 0  ? &g.Width
+                     : line.rfind("HEIGHT=", 0) == 0 ? &g.Height
+                                                     : nullptr;
+        if (field) *field = std::atoi(line.c_str() + line.find('=') + 1);
+    }
+    return g;
+}
+
+std::set<unsigned long> XvfbShownWindows() {
+    std::set<unsigned long> windows;
+    std::istringstream lines(XvfbOutput("xdotool search --onlyvisible --name '' 2>/dev/null"));
+    for (std::string line; std::getline(lines, line);)
+        if (unsigned long id = strtoul(line.c_str(), nullptr, 10)) windows.insert(id);
+    return windows;
+}
+
+unsigned long XvfbWaitForShownWindow(const char* title) {
+    unsigned long window = 0;
+    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        std::string out =
+            XvfbOutput(std::string("xdotool search --onlyvisible --name '^") + title + "$' 2>/dev/null");
+        window = strtoul(out.c_str(), nullptr, 10);
+    }
+    return window;
+}
+
+std::vector<uint32_t> XvfbReadPng(const std::string& path, int* width, int* height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint32_t> pixels;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
+    image.format = PNG_FORMAT_BGRA;
+    pixels.resize(size_t(image.width) * image.height);
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
+    for (uint32_t& p : pixels)
+        p &= 0x00FFFFFF;
+    *width = int(image.width), *height = int(image.height);
+    return pixels;
+}
+
+bool XvfbWritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height) {
+    if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * size_t(height)) return false;
+    std::vector<uint32_t> opaque(pixels);
+    for (uint32_t& p : opaque)
+        p |= 0xFF000000u;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = PNG_FORMAT_BGRA;
+    return png_image_write_to_file(&image, path.c_str(), 0, opaque.data(), 0, nullptr) != 0;
+}
+
+pid_t XvfbStartProgram(const char* program, const std::string& registry) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("KESTROVA_REGISTRY", registry.c_str(), 1);
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+bool XvfbAwaitExit(pid_t child, int ms) {
+    int status = 0;
+    for (int waited = 0; waited < ms; waited += 100) {
+        if (waitpid(child, &status, WNOHANG) == child) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return false;
+}
+
+std::string XvfbReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }

@@ -1,6 +1,7 @@
 // XvfbSupport.h: what the Xvfb tests share: the backend opened once for the run, a pump that
-// waits for a kind of event, the outside tools (xdotool, xclip) run as commands, and the screen
-// read back through Xlib. The test's own X connection is separate from the backend's.
+// waits for a kind of event, the outside tools (xdotool, xclip) run as commands, the screen read
+// back through Xlib, pictures as PNG files, and programs started as real windows. The test's own
+// X connection is separate from the backend's.
 #pragma once
 
 #include "platform/backend/sdl/SdlBackend.h"
@@ -12,7 +13,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // The backend, opened on first use; null (and the test skips) without a display.
@@ -41,6 +44,26 @@ std::vector<uint32_t> XvfbGrab(int x, int y, int width, int height);
 
 // The X window id of the top-level window titled title (xdotool search), 0 when none.
 unsigned long XvfbFindWindow(const char* title);
+
+// A window's place and size on the screen, frame included (xdotool getwindowgeometry).
+struct XvfbGeometry {
+    int X, Y, Width, Height;
+};
+XvfbGeometry XvfbWindowGeometry(unsigned long window);
+// The ids of the top-level windows shown now (xdotool search --onlyvisible).
+std::set<unsigned long> XvfbShownWindows();
+// The program's shown window of that title, waiting up to 5 s for it; 0 when none came.
+unsigned long XvfbWaitForShownWindow(const char* title);
+
+// A PNG's pixels as 0x00RRGGBB, row by row (empty when it cannot be read); and the other way.
+std::vector<uint32_t> XvfbReadPng(const std::string& path, int* width, int* height);
+bool XvfbWritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height);
+
+// Starts a program as a real window with its own settings file (KESTROVA_REGISTRY); its pid.
+pid_t XvfbStartProgram(const char* program, const std::string& registry);
+// Waits up to ms for the child to end; kills it when it does not. True when it ended by itself.
+bool XvfbAwaitExit(pid_t child, int ms);
+std::string XvfbReadFile(const std::string& path);
 
 inline HWND XvfbHandle(uintptr_t n) {
     return reinterpret_cast<HWND>(n);

@@ -96,7 +96,7 @@ TEST_F(DumpTool, FilesThatAreNoResourceSayWhy) {
 TEST_F(DumpTool, AnIndexRecordCutShortIsShownAndNamed) {
     // A whole record, then one whose text has no 0 byte: the stream ends inside it.
     std::string path =
-        Resource("cut.bin", {0x01, 0x80, 0xCC, 0x01, 'b', 'a', 0x00, 0x03, 0x40, 0x01, 0x02, 'd', 'c'});
+        Resource("cut.bin", {0x01, 0x81, 0xCC, 0x01, 'b', 'a', 0x00, 0x03, 0x40, 0x01, 0x02, 'd', 'c'});
     DumpRun r = Run("--file '" + path + "' --index");
     EXPECT_EQ(r.Exit, 1);
     EXPECT_NE(r.Out.find("heading open large bold : "), std::string::npos) << r.Out;

@@ -175,8 +175,8 @@ TEST(IndexSource, SmallTreeBytes) {
                                    "  lesson 1 small : ה\n",
                                    "index.txt", &stream, &error))
         << FormatSourceError(error);
-    EXPECT_EQ(stream, Bytes({0x01, 0x80, 0xC0 | 0x0C, 1, 'b', 'a', 0, // heading 1, shown open, level 1
-                             0x02, 0x80, 0x81,        2, 'c', 0,      // heading 2 shown (parent open), closed
+    EXPECT_EQ(stream, Bytes({0x01, 0x81, 0xC0 | 0x0C, 1, 'b', 'a', 0, // heading 257, shown open, level 1
+                             0x02, 0x81, 0x81,        2, 'c', 0, // heading 258 shown (parent open), closed
                              0x03, 0x40, 0x01,        3, '2', ' ', 'd', 0, // lesson 3 hidden (parent closed)
                              0x01, 0x40, 0x82,        2, 'e', 0,           // lesson 1 shown, small
                              0,    0,    0,           0, 0}));

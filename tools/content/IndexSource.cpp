@@ -1,7 +1,7 @@
 // IndexSource.cpp: the section index authoring format: parser and writer. The shown bit a record
 // gets when the source says nothing follows its parent (shown when the parent is shown and open),
-// and a heading's number defaults to its place among the headings; the writer leaves out what
-// those defaults give, so a dump reads like what a person would write.
+// and a heading's number defaults to IndexHeadingNumberBase plus its place among the headings; the
+// writer leaves out what those defaults give, so a dump reads like what a person would write.
 #include "content/IndexSource.h"
 
 #include "content/DisplayOrder.h"
@@ -24,6 +24,10 @@ struct IndexContext {
     std::vector<std::pair<uint8_t, uint8_t>> Levels; // (Level, Attributes) of the records so far
     unsigned Headings;
 };
+
+unsigned DefaultHeadingNumber(const IndexContext& c) {
+    return (IndexHeadingNumberBase + c.Headings + 1) & SectionIdNumberMask;
+}
 
 bool DefaultShown(const IndexContext& c, uint8_t level) {
     for (size_t i = c.Levels.size(); i > 0; --i) {
@@ -79,7 +83,7 @@ bool ParseIndexOptions(const std::vector<std::string>& words, size_t first, cons
     if (number >= 0)
         r->Id = uint16_t((r->Id & ~SectionIdNumberMask) | number);
     else if (heading)
-        r->Id = uint16_t(r->Id | ((c.Headings + 1) & SectionIdNumberMask));
+        r->Id = uint16_t(r->Id | DefaultHeadingNumber(c));
     if (id >= 0) r->Id = uint16_t(id);
     bool isShown = shown >= 0 ? shown == 1 : DefaultShown(c, r->Level);
     r->Attributes = uint8_t((isShown ? SectionShown : 0) | (open ? SectionOpen : 0) |
@@ -210,8 +214,7 @@ void WriteIndexKind(uint16_t id, const IndexContext& c, std::string* out) {
     unsigned kind = id & (SectionIdHeading | SectionIdSelectable);
     if (kind == SectionIdHeading) {
         out->append("heading");
-        if (number != ((c.Headings + 1) & SectionIdNumberMask))
-            AppendWord(out, "number=" + std::to_string(number));
+        if (number != DefaultHeadingNumber(c)) AppendWord(out, "number=" + std::to_string(number));
     } else if (kind == SectionIdSelectable && number >= FirstLessonNumber && number <= LastLessonNumber &&
                number % 2 == 1) {
         out->append("lesson " + std::to_string(number));

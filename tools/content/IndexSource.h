@@ -18,6 +18,11 @@ constexpr unsigned LastLessonNumber = 249;
 constexpr unsigned IndexSpacesPerLevel = 2;
 constexpr unsigned IndexMaxLevel = 255; // a record's Level is one byte
 constexpr uint8_t IndexDefaultStyle = 0x01;
+// A heading's number is this plus its place among the headings (1, 2, ...): beyond every article
+// number, so that no heading shares its number with an entry. The tree takes a row whose number is
+// its heading's for a row of that heading, so an entry under a heading of its own number would stay
+// shown when the heading closes.
+constexpr unsigned IndexHeadingNumberBase = 256;
 
 // Replaces *stream with the compiled index. False on the first error.
 bool CompileIndexSource(const std::string& source, const std::string& fileName, std::vector<uint8_t>* stream,

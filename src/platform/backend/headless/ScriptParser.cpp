@@ -106,6 +106,10 @@ std::string CheckArgs(const std::string& name, const std::vector<std::string>& a
         return count(2, 2) && ParseInt(args[0], 1, 16384, &v) && ParseInt(args[1], 1, 16384, &v)
                    ? ""
                    : "size W H: two sizes from 1 to 16384";
+    if (name == "resize")
+        return count(2, 2) && ParseInt(args[0], 1, 16384, &v) && ParseInt(args[1], 1, 16384, &v)
+                   ? ""
+                   : "resize W H: two sizes from 1 to 16384";
     if (name == "tap" || name == "down" || name == "move" || name == "up")
         return count(2, 2) && coords(2) ? "" : name + " X Y: two screen coordinates";
     if (name == "wheel")

@@ -95,6 +95,16 @@ void Wheel(const ScriptCommand& c) {
     Run().Pending.back().Delta = std::atoi(c.Args[2].c_str());
 }
 
+// The active window's new size, frame included, as the desktop reports a window resized by the
+// user or by the system.
+void Resize(const ScriptCommand& c) {
+    BackendEvent e{};
+    e.Kind = BackendEventKind::Resized;
+    e.Width = std::atoi(c.Args[0].c_str());
+    e.Height = std::atoi(c.Args[1].c_str());
+    Run().Pending.push_back(e);
+}
+
 void PushKey(BackendEventKind kind, UINT code, uint8_t modifiers) {
     BackendEvent e{};
     e.Kind = kind;
@@ -210,6 +220,8 @@ void RunCommand(const ScriptCommand& c) {
         Key(c);
     else if (c.Name == "type")
         Type(c);
+    else if (c.Name == "resize")
+        Resize(c);
     else if (c.Name == "sleep") // real time, with the program's windows as they are: for tests of copies
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(c.Args[0].c_str())));
     else if (c.Name == "wait") {

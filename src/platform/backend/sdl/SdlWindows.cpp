@@ -58,6 +58,10 @@ bool SdlCreateTopLevel(HWND window, const RECT& client, const WCHAR* title) {
 void SdlDestroyTopLevel(HWND window) {
     for (size_t i = 0; i < Windows.size(); ++i) {
         if (Windows[i].Window != window) continue;
+        // SDL drops the events of a window it no longer has, so those already come for this one are
+        // read first: a release dropped that way (a tap that closes a dialog on its press) left SDL
+        // thinking the button held, and it then dropped the next press anywhere.
+        SDL_PumpEvents();
         SDL_DestroyWindow(Windows[i].Native);
         Windows.erase(Windows.begin() + long(i));
         return;
@@ -102,10 +106,6 @@ void SdlSetIcon(HWND window, const uint32_t* pixels, int width, int height) {
     SDL_FreeSurface(icon);
 }
 
-void SdlRaise(HWND window) {
-    if (SdlTopLevel* w = SdlFindWindow(window)) SDL_RaiseWindow(w->Native);
-}
-
 // True when a window manager that follows the desktop conventions runs on the window's X display
 // (it is the one that carries out a full-screen request); other video drivers count as true.
 static bool HasWindowManager(SDL_Window* native) {
@@ -124,6 +124,15 @@ static bool HasWindowManager(SDL_Window* native) {
                  count == 1;
     XFree(data);
     return found;
+}
+
+void SdlRaise(HWND window) {
+    SdlTopLevel* w = SdlFindWindow(window);
+    if (w == nullptr) return;
+    SDL_RaiseWindow(w->Native);
+    // Without a window manager nobody gives the keyboard back when a dialog in front closes: X drops
+    // the focus with the unmapped window, and every key would go nowhere. The window in front takes it.
+    if (w->Visible && !HasWindowManager(w->Native)) SDL_SetWindowInputFocus(w->Native);
 }
 
 void SdlSetFullScreen(HWND window, bool fullScreen) {
