@@ -4,8 +4,6 @@
 // Ctrl+Q, the settings file, and a second start at the same place.
 #include "XvfbSupport.h"
 
-#include <png.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -37,55 +35,11 @@ Geometry WindowGeometry(unsigned long window) {
     return g;
 }
 
-// A PNG's pixels as 0x00RRGGBB, row by row.
-std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    std::vector<uint32_t> pixels;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
-    image.format = PNG_FORMAT_BGRA;
-    pixels.resize(size_t(image.width) * image.height);
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
-    for (uint32_t& p : pixels)
-        p &= 0x00FFFFFF;
-    *width = int(image.width), *height = int(image.height);
-    return pixels;
-}
-
 // The taps, relative to the window: twice on the tiles, once on the notes.
 const int Taps[][2] = {{60, 60}, {120, 90}, {60, -60}};
 
 int TapY(int y, int height) {
     return y < 0 ? height + y : y;
-}
-
-// Starts a program as a real window with a settings file; its pid.
-pid_t StartWindowed(const char* program, const std::string& registry) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        setenv("KESTROVA_REGISTRY", registry.c_str(), 1);
-        execl(program, program, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
-
-// The program's shown window of that title (a window not yet shown, or gone, is not taken).
-unsigned long WaitForWindow(const char* title) {
-    unsigned long window = 0;
-    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-        std::string out =
-            XvfbOutput(std::string("xdotool search --onlyvisible --name '^") + title + "$' 2>/dev/null");
-        window = strtoul(out.c_str(), nullptr, 10);
-    }
-    return window;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 } // namespace
@@ -130,7 +84,7 @@ TEST(XvfbDemo, ARealWindowShowsWhatTheHeadlessRunShows) {
                 std::to_string(top + TapY(tap[1], g.Height)) + "; wait";
     XvfbOutput(headlessDemo + " --headless -e '" + taps + "; screenshot " + shot + "; quit'");
     int width = 0, height = 0;
-    std::vector<uint32_t> headless = ReadPng(shot, &width, &height);
+    std::vector<uint32_t> headless = XvfbReadPng(shot, &width, &height);
     ASSERT_EQ(width, screenWidth);
     // The real window may take a moment to show the last tap: compare until it matches or time is up.
     int differing = -1;
@@ -153,8 +107,8 @@ TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
     XvfbWriteFile(registry,
                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
                   "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
-    pid_t reader = StartWindowed(KESTROVA_READER, registry);
-    unsigned long window = WaitForWindow("Kestrova");
+    pid_t reader = XvfbStartWindowed(KESTROVA_READER, registry);
+    unsigned long window = XvfbWaitForShownWindow("Kestrova");
     ASSERT_NE(window, 0u) << "the reader's window did not appear";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     Geometry g = WindowGeometry(window);
@@ -185,7 +139,7 @@ TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
         waitpid(reader, &status, 0);
     }
     EXPECT_TRUE(ended) << "Ctrl+Q ends the reader";
-    std::string settings = ReadText(registry);
+    std::string settings = XvfbReadFile(registry);
     EXPECT_NE(settings.find("\"Lesson\"=dword:00000003"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"BottomSection\"=dword:0000000d"), std::string::npos) << settings;
     EXPECT_NE(settings.find("\"LastPosition\"=dword:"), std::string::npos) << settings;

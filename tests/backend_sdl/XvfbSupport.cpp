@@ -3,11 +3,14 @@
 #include "XvfbSupport.h"
 
 #include <X11/Xutil.h>
+#include <png.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -116,4 +119,45 @@ std::vector<uint32_t> XvfbGrab(int x, int y, int width, int height) {
 unsigned long XvfbFindWindow(const char* title) {
     std::string out = XvfbOutput(std::string("xdotool search --name '^") + title + "$' 2>/dev/null");
     return strtoul(out.c_str(), nullptr, 10);
+}
+
+std::vector<uint32_t> XvfbReadPng(const std::string& path, int* width, int* height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint32_t> pixels;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
+    image.format = PNG_FORMAT_BGRA;
+    pixels.resize(size_t(image.width) * image.height);
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
+    for (uint32_t& p : pixels)
+        p &= 0x00FFFFFF;
+    *width = int(image.width), *height = int(image.height);
+    return pixels;
+}
+
+pid_t XvfbStartWindowed(const char* program, const std::string& registry) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("KESTROVA_REGISTRY", registry.c_str(), 1);
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+unsigned long XvfbWaitForShownWindow(const char* title) {
+    unsigned long window = 0;
+    for (int i = 0; i < 100 && window == 0; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        std::string out =
+            XvfbOutput(std::string("xdotool search --onlyvisible --name '^") + title + "$' 2>/dev/null");
+        window = strtoul(out.c_str(), nullptr, 10);
+    }
+    return window;
+}
+
+std::string XvfbReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }

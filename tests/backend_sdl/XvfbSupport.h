@@ -1,6 +1,7 @@
 // XvfbSupport.h: what the Xvfb tests share: the backend opened once for the run, a pump that
-// waits for a kind of event, the outside tools (xdotool, xclip) run as commands, and the screen
-// read back through Xlib. The test's own X connection is separate from the backend's.
+// waits for a kind of event, the outside tools (xdotool, xclip) run as commands, programs started as
+// real windows, files and PNGs read back, and the screen read back through Xlib. The test's own X
+// connection is separate from the backend's.
 #pragma once
 
 #include "platform/backend/sdl/SdlBackend.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <functional>
@@ -35,12 +38,20 @@ std::string XvfbOutput(const std::string& command);
 // A file in a fresh folder for this run.
 std::string XvfbTempPath(const char* name);
 void XvfbWriteFile(const std::string& path, const std::string& bytes);
+// A whole file's bytes (empty when it cannot be read).
+std::string XvfbReadFile(const std::string& path);
+// A PNG's pixels as 0x00RRGGBB, row by row; empty when it cannot be read.
+std::vector<uint32_t> XvfbReadPng(const std::string& path, int* width, int* height);
 
 // The screen's pixels in a rectangle, as 0x00RRGGBB.
 std::vector<uint32_t> XvfbGrab(int x, int y, int width, int height);
 
 // The X window id of the top-level window titled title (xdotool search), 0 when none.
 unsigned long XvfbFindWindow(const char* title);
+// The same for a shown window (one not yet shown, or gone, is not taken), waiting up to 5 s.
+unsigned long XvfbWaitForShownWindow(const char* title);
+// Starts a program as a real window with a settings file of its own (KESTROVA_REGISTRY); its pid.
+pid_t XvfbStartWindowed(const char* program, const std::string& registry);
 
 inline HWND XvfbHandle(uintptr_t n) {
     return reinterpret_cast<HWND>(n);
