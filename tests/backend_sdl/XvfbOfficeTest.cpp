@@ -85,13 +85,16 @@ std::string CopyFirstArticle() {
                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
                   "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
     pid_t reader = XvfbStartWindowed(KESTROVA_READER, registry);
-    unsigned long window = XvfbWaitForShownWindow("Kestrova");
     std::string rtf, path = XvfbTempPath("article.rtf");
-    if (window != 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        XvfbRun("xdotool key --window " + std::to_string(window) + " ctrl+c");
+    // On a loaded machine the first window found may be gone when the key is sent (it can be replaced
+    // while the program sets up its drawing): the window is found again and the copy repeated.
+    for (int attempt = 0; attempt < 5 && rtf.empty(); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        unsigned long window = XvfbWaitForShownWindow("Kestrova");
+        if (window == 0) break;
+        XvfbRun("xdotool key --window " + std::to_string(window) + " ctrl+c 2>/dev/null");
         // The reader serves the selection while it runs: read it before it ends.
-        for (int i = 0; i < 40 && rtf.empty();
+        for (int i = 0; i < 20 && rtf.empty();
              ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
             XvfbRun("xclip -selection clipboard -t text/rtf -o > '" + path + "' 2>/dev/null");
             rtf = XvfbReadFile(path);
