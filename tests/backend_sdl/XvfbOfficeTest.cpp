@@ -54,6 +54,35 @@ std::string SourceText(const std::string& source) {
     return text;
 }
 
+// How many records (paragraphs, headings and rules) the source makes: each is one paragraph of the
+// word processor's text.
+size_t SourceParagraphs(const std::string& source) {
+    std::istringstream lines(source);
+    size_t count = 0;
+    bool inParagraph = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) {
+            inParagraph = false;
+        } else if (line[0] == '@') {
+            ++count;
+            inParagraph = line.rfind("@p", 0) == 0 && (line.size() == 2 || line[2] == ' ');
+        } else if (line[0] != '#' && !inParagraph) {
+            ++count;
+            inParagraph = true;
+        }
+    }
+    return count;
+}
+
+size_t TextParagraphs(const std::string& text) {
+    std::istringstream lines(text);
+    size_t count = 0;
+    for (std::string line; std::getline(lines, line);)
+        count += line.find_first_not_of(" \r\t") != std::string::npos;
+    return count;
+}
+
 struct InkLine {
     int Left, Right;
 };
@@ -123,11 +152,12 @@ TEST(XvfbOffice, ACopiedArticleOpensAsRightToLeftHebrewParagraphs) {
     ASSERT_EQ(XvfbRun(soffice + "'txt:Text (encoded):UTF8'" + input), 0);
     ASSERT_EQ(XvfbRun(soffice + "pdf" + input), 0);
 
-    const std::vector<std::string> expected =
-        WordsOf(SourceText(XvfbReadFile(std::string(KESTROVA_CONTENT_TEXTS) + "/001.txt")));
-    const std::vector<std::string> words = WordsOf(XvfbReadFile(folder + "/article.txt"));
+    const std::string source = XvfbReadFile(std::string(KESTROVA_CONTENT_TEXTS) + "/001.txt");
+    const std::string text = XvfbReadFile(folder + "/article.txt");
+    const std::vector<std::string> expected = WordsOf(SourceText(source));
     ASSERT_GT(expected.size(), 100u);
-    EXPECT_EQ(words, expected) << "the word processor's words are not the article's, in its order";
+    EXPECT_EQ(WordsOf(text), expected) << "the word processor's words are not the article's, in its order";
+    EXPECT_EQ(TextParagraphs(text), SourceParagraphs(source)) << "paragraphs lost or joined";
 
     ASSERT_EQ(XvfbRun("pdftoppm -r 50 -gray -png -f 1 -l 1 -singlefile '" + folder + "/article.pdf' '" +
                       folder + "/page'"),
