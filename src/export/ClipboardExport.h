@@ -56,7 +56,9 @@ size_t EstimateWideText(const uint8_t* text);
 int WriteRuleDashes(WCHAR* out, uint8_t param);
 // The article as wide text into out (capacity characters): each record's converted string and its
 // trailing spaces, or a rule's dashes, then CR LF (twice after a paragraph end), and a zero. With the
-// Unicode base a string is reversed exactly when the screen does not reverse it. Returns the
+// Unicode base the strings are in reading order exactly when the screen does not reverse them (a
+// string stored reversed is turned back with its numbers and Latin words kept left to right), and
+// as stored when it does. Returns the
 // characters before the zero; WideTextOverflow when they would not fit: then the message is shown
 // (owned by the main window) and out holds nothing usable; nothing is written past capacity;
 // WideTextNoMemory when the conversion buffer cannot grow.

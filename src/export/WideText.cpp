@@ -7,6 +7,7 @@
 #include "platform/Win32.h"
 #include "shell/ReaderState.h"
 #include "store/ArticleText.h"
+#include "store/DisplayOrder.h"
 #include "text/TextPane.h"
 
 #include <cstdlib>
@@ -63,11 +64,28 @@ void PutLineEnds(WideWriter* w, uint8_t style) {
     }
 }
 
-// A text record's string as the screen's conversion gives it, then its trailing spaces. False when
-// the conversion buffer cannot be had.
-bool PutString(WideWriter* w, const ExportRecord& r) {
+// The record's string in reading order, into a malloc block the caller frees (null: no memory). A
+// string stored last character first is turned back by the storage's own rule, which keeps numbers
+// and Latin words left to right: reversing it character by character would spell them backwards.
+uint8_t* ReadingOrder(const ExportRecord& r) {
+    auto* bytes = static_cast<uint8_t*>(std::malloc(r.Length + 1));
+    if (!bytes) return nullptr;
+    if (r.Style & StyleReversed)
+        ReverseForDisplay(r.String, r.Length, bytes);
+    else
+        std::memcpy(bytes, r.String, r.Length);
+    bytes[r.Length] = 0;
+    return bytes;
+}
+
+// A text record's string as the screen's conversion gives it (in reading order when asked), then
+// its trailing spaces. False when the conversion buffer cannot be had.
+bool PutString(WideWriter* w, const ExportRecord& r, bool readingOrder) {
+    uint8_t* ordered = readingOrder ? ReadingOrder(r) : nullptr;
+    if (readingOrder && !ordered) return false;
     int length = 0;
-    const WCHAR* chars = ToDisplayTextCounted(r.String, int(r.Length), &length);
+    const WCHAR* chars = ToDisplayTextCounted(ordered ? ordered : r.String, int(r.Length), &length);
+    std::free(ordered);
     if (!chars) return false;
     if (Reserve(w, size_t(length))) {
         std::memcpy(w->Out + w->Used, chars, size_t(length) * sizeof(WCHAR));
@@ -104,10 +122,13 @@ int WriteRuleDashes(WCHAR* out, uint8_t param) {
 int ArticleToWideText(const uint8_t* text, WCHAR* out, size_t capacity) {
     if (!text || !out) return WideTextOverflow;
     WideWriter w = {out, capacity, 0, false};
-    // With the Unicode letters a word processor orders the text itself, so the string goes out
-    // reversed exactly when the screen shows it unreversed.
+    // With the Unicode letters a word processor orders the text itself, so the strings go out in
+    // reading order exactly when the screen shows them unreversed (and as stored when it reverses
+    // them): the conversion itself then reverses nothing.
     const uint32_t savedFlags = ReaderState.Flags;
-    if (ReaderState.FontSpec.FontAsciiBase > ExportUnicodeBaseAbove) ReaderState.Flags ^= FlagReverse;
+    const bool unicode = ReaderState.FontSpec.FontAsciiBase > ExportUnicodeBaseAbove;
+    const bool readingOrder = unicode && !(ReaderState.Flags & FlagReverse);
+    if (unicode) ReaderState.Flags &= ~FlagReverse;
     bool converted = true;
     size_t pos = 0;
     ExportRecord r;
@@ -116,7 +137,7 @@ int ArticleToWideText(const uint8_t* text, WCHAR* out, size_t capacity) {
             const int n = WriteRuleDashes(nullptr, r.Param);
             if (Reserve(&w, size_t(n))) w.Used += size_t(WriteRuleDashes(w.Out + w.Used, r.Param));
         } else {
-            converted = PutString(&w, r);
+            converted = PutString(&w, r, readingOrder);
         }
         PutLineEnds(&w, r.Style);
     }

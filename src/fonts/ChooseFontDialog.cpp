@@ -72,6 +72,9 @@ INT_PTR OnInit(HWND dialog, LPARAM parameter) {
     HDC dc = GetDC(GetParent(dialog));
     InitDialogLayout(dialog, FontDialogFlags);
     ResetFontList();
+    // Each opening starts from nothing read: a face or height left from an earlier dialog (one that
+    // was cancelled, say) would otherwise be stored by an OK that selected nothing.
+    std::memset(&SampleDescription, 0, sizeof SampleDescription);
     FontDialogDescription = reinterpret_cast<FontSpec*>(parameter);
     if (FontDialogDescription->FontAsciiBase == 0) FontDialogDescription->FontAsciiBase = BaseUnicode;
     FillSampleLetters(dialog, FontDialogDescription->FontAsciiBase);

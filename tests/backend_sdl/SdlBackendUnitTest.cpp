@@ -48,6 +48,11 @@ TEST(ClipboardFormats, RtfUnderThreeNamesWithoutItsZeroAndOtherFormatsUnderTheir
     ASSERT_EQ(offers.size(), 3u);
     for (const char* name : {"text/rtf", "text/richtext", "Rich Text Format"})
         EXPECT_EQ(OfferFor(offers, name), "{\\rtf1 x}");
+    // A block larger than its document: what lies past the zero is not offered.
+    const char larger[] = "{\\rtf1 y}\r\n\0se\0";
+    offers.clear();
+    ClipboardOffersFor(0xC001, u"Rich Text Format", larger, sizeof(larger), &offers);
+    EXPECT_EQ(OfferFor(offers, "text/rtf"), "{\\rtf1 y}\r\n");
     offers.clear();
     ClipboardOffersFor(0xC002, u"Kestrova Bookmark", "\x01\x00\x02", 3, &offers);
     ASSERT_EQ(offers.size(), 1u);

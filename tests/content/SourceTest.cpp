@@ -2,7 +2,7 @@
 // file:line, the writer's golden output, the section index's bytes, and the display order.
 #include "content/ArticleSource.h"
 #include "content/ContentCompiler.h"
-#include "content/DisplayOrder.h"
+#include "store/DisplayOrder.h"
 #include "content/IndexSource.h"
 #include "store/ArticleText.h"
 #include "store/Compressor.h"

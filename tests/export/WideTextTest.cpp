@@ -3,6 +3,7 @@
 // text, and the export abandoned whole when the estimate is too small or memory runs out.
 #include "ExportTestSupport.h"
 #include "platform/Win32Dialogs.h"
+#include "store/DisplayOrder.h"
 
 bool FailNextMalloc = false;
 extern "C" void* __real_malloc(size_t);
@@ -53,6 +54,16 @@ TEST_F(WideTextTest, EachRecordALineInTheOrderTheBaseAndReverseAsk) {
     EXPECT_EQ(WideOf(line), u"\u05D0(\u05D1\r\n");
     SetDisplay(AsciiBaseLatin, true); // the Latin stand-ins are never reversed
     EXPECT_EQ(WideOf(line), u"a(b\r\n");
+    // A right-to-left line with a Latin word and a number, stored as the content compiler stores it,
+    // comes back in reading order with both still left to right; a left-to-right line stays as it is.
+    const std::string reading = "ab VARNI 1.84 <c>";
+    std::string stored(reading.size(), '\0');
+    ReverseForDisplay(reinterpret_cast<const uint8_t*>(reading.data()), reading.size(),
+                      reinterpret_cast<uint8_t*>(stored.data()));
+    ASSERT_EQ(stored, "<c> 1.84 VARNI ba");
+    SetDisplay(AsciiBaseUnicode, false);
+    EXPECT_EQ(WideOf(MakeText({{0x11, 0, stored}, {0x01, 0, "KESTROVA 1.84"}})),
+              u"\u05D0\u05D1 VARNI 1.84 <\u05D2>\r\nKESTROVA 1.84\r\n");
     for (int param : {0, 40, 160, 161, 170, 255})
         EXPECT_EQ(WriteRuleDashes(nullptr, uint8_t(param)), param <= 160 ? param : (param - 160) * 2);
 }

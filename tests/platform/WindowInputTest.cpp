@@ -244,16 +244,21 @@ TEST(WindowScript, ClipboardTakesTheRestOfItsLineAsWritten) {
 
 std::string RunDemo(const std::string& arguments, int* status) {
     PinTestFonts();
-    // Tests run in parallel processes: each run writes a file of its own.
+    // Tests run in parallel processes: each run writes a file of its own, and has a settings file of
+    // its own. Copies with one settings file are one program: of two running at once, the second
+    // could make no window, and its script would fail.
     static int runs = 0;
-    std::string out =
-        testing::TempDir() + "windemo-" + std::to_string(getpid()) + "-" + std::to_string(++runs) + ".txt";
-    std::string command = std::string(KESTROVA_WINDEMO) + " " + arguments + " > " + out + " 2>&1";
+    std::string run =
+        testing::TempDir() + "windemo-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
+    std::string out = run + ".txt";
+    std::string command = "KESTROVA_REGISTRY='" + run + ".reg' " + std::string(KESTROVA_WINDEMO) + " " +
+                          arguments + " > " + out + " 2>&1";
     *status = std::system(command.c_str());
     std::ifstream in(out);
     std::stringstream text;
     text << in.rdbuf();
     std::remove(out.c_str());
+    std::remove((run + ".reg").c_str());
     return text.str();
 }
 

@@ -3,7 +3,7 @@
 // parser reads back to the same Style and Param bytes.
 #include "content/ArticleSource.h"
 
-#include "content/DisplayOrder.h"
+#include "store/DisplayOrder.h"
 #include "content/SourceText.h"
 #include "store/ArticleText.h"
 #include "store/Compressor.h"

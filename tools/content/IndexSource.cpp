@@ -4,7 +4,7 @@
 // writer leaves out what those defaults give, so a dump reads like what a person would write.
 #include "content/IndexSource.h"
 
-#include "content/DisplayOrder.h"
+#include "store/DisplayOrder.h"
 #include "content/SourceText.h"
 #include "store/SectionIndexFormat.h"
 

@@ -97,19 +97,21 @@ inline void UiQueueStep(std::function<void()> run) {
     UiBackendState().Steps.push_back(UiStep{BackendEvent{}, std::move(run)});
 }
 
-// A pointer event at (x, y) in window's client coordinates, sent to its top-level window.
+// A pointer event at (x, y) in window's client coordinates, sent to its top-level window. A backend
+// gives the point within the whole top-level window (its surface holds the caption and frame too).
 inline void UiQueuePointer(HWND window, BackendEventKind kind, int x, int y) {
     HWND top = window;
     while ((GetWindowLongW(top, GWL_STYLE) & WS_CHILD) && GetParent(top))
         top = GetParent(top);
     POINT p{x, y};
     ClientToScreen(window, &p);
-    ScreenToClient(top, &p);
+    RECT frame;
+    GetWindowRect(top, &frame);
     BackendEvent e{};
     e.Kind = kind;
     e.Window = top;
-    e.X = p.x;
-    e.Y = p.y;
+    e.X = p.x - frame.left;
+    e.Y = p.y - frame.top;
     e.Button = 1;
     UiQueue(e);
 }

@@ -53,8 +53,10 @@ void ClipboardOffersFor(UINT format, const WCHAR* name, const void* block, size_
     if (name == nullptr || name[0] == 0) return;
     std::string bytes(static_cast<const char*>(block), size);
     if (IsRtfName(name)) {
-        while (!bytes.empty() && bytes.back() == 0)
-            bytes.pop_back();
+        // RTF is a zero-terminated string: a block is often larger than its text, and the bytes past
+        // the zero are whatever the allocation held, never part of the document.
+        size_t end = bytes.find('\0');
+        if (end != std::string::npos) bytes.resize(end);
         offers->push_back({"text/rtf", bytes});
         offers->push_back({"text/richtext", bytes});
         offers->push_back({"Rich Text Format", bytes});

@@ -1,5 +1,5 @@
 // DisplayOrder.cpp: the reversal with left-to-right runs kept and brackets mirrored.
-#include "content/DisplayOrder.h"
+#include "store/DisplayOrder.h"
 
 #include "store/ArticleText.h"
 

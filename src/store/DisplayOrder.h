@@ -2,7 +2,8 @@
 // A reader that draws stored bytes left to right reads a right-to-left line correctly when the
 // bytes are reversed, except that numbers and Latin words must keep their own left-to-right order
 // and paired brackets must face the other way. ReverseForDisplay does exactly that and is its own
-// inverse, so the compiler and the dump tool use the same function in both directions.
+// inverse, so the content compiler and the dump tool use the same function in both directions, and
+// the clipboard export uses it to give a word processor the reading order back.
 #pragma once
 
 #include <cstddef>
