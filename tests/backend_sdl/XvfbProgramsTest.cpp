@@ -123,3 +123,29 @@ TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
     EXPECT_NE(state.find("\"Lesson\":3"), std::string::npos) << "a second start shows the same place";
     EXPECT_NE(state.find("\"BottomSection\":13"), std::string::npos);
 }
+
+// The desktop asks a reader to end (SIGTERM, as at the end of a session): a second start that
+// waits for the first copy's index gives up at once, and the first copy closes its dialog and its
+// window in order, so the settings file keeps its place.
+TEST(XvfbReader, EndsInOrderWhenTheDesktopAsks) {
+    XVFB_REQUIRE_BACKEND();
+    std::string registry = XvfbTempPath("ending.reg");
+    XvfbWriteFile(registry,
+                  "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
+                  "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\"Lesson\"=dword:00000007\r\n\r\n");
+    pid_t first = XvfbStartProgram(KESTROVA_READER, registry);
+    ASSERT_NE(XvfbWaitForShownWindow("Kestrova"), 0u) << "the reader's window did not appear";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // The first copy is in front: the second asks it to open its index and waits for the answer.
+    pid_t second = XvfbStartProgram(KESTROVA_READER, registry);
+    EXPECT_NE(XvfbWaitForShownWindow("Choose Section"), 0u) << "the second start opens the index";
+    EXPECT_EQ(waitpid(second, nullptr, WNOHANG), 0) << "the second start waits while the index is open";
+    kill(second, SIGTERM);
+    EXPECT_TRUE(XvfbAwaitExit(second, 2000)) << "SIGTERM ends a second start that waits";
+    kill(first, SIGTERM);
+    EXPECT_TRUE(XvfbAwaitExit(first, 5000)) << "SIGTERM ends the reader with its index open";
+    std::string settings = XvfbReadFile(registry);
+    EXPECT_NE(settings.find("\"Lesson\"=dword:00000007"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"LastPosition\"=dword:"), std::string::npos)
+        << "saved on the way out: " << settings;
+}

@@ -118,6 +118,32 @@ TEST(InstanceLink, RoundTripsWithAnotherProcess) {
     KillAndReap(server);
 }
 
+static int GiveUpAsks = 0;
+static bool GiveUpOnTheThirdAsk() {
+    return ++GiveUpAsks >= 3;
+}
+
+// A wait without limit still ends when the program is asked to end: the caller's giveUp is asked
+// every InstanceLinkGiveUpCheckMs, and the server, whose reply then finds nobody, goes on serving.
+TEST(InstanceLink, AWaitWithoutLimitEndsWhenTheCallerGivesUp) {
+    std::u16string name = UniqueName("GiveUp");
+    pid_t server = ForkServer(name);
+    ASSERT_GT(server, 0);
+    LRESULT result = 0;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(InstanceLinkCall(TestClass, name.c_str(), {InstanceLinkSendMessage, SlowMessage, 1000, 0},
+                                  &result, InstanceLinkWaitForever, GiveUpOnTheThirdAsk));
+    EXPECT_EQ(GiveUpAsks, 3);
+    EXPECT_GE(ElapsedMs(start), 2 * InstanceLinkGiveUpCheckMs);
+    EXPECT_LT(ElapsedMs(start), 2000);
+    // A caller that never gives up, with a quick handler, is answered as before.
+    GiveUpAsks = -1000;
+    EXPECT_TRUE(InstanceLinkCall(TestClass, name.c_str(), {InstanceLinkSendMessage, 2, 3, 4}, &result,
+                                 InstanceLinkWaitForever, GiveUpOnTheThirdAsk));
+    EXPECT_EQ(result, 9);
+    KillAndReap(server);
+}
+
 // A raw client of the in-process server at its bound address; -1 on failure.
 static int ConnectRaw(InstanceLinkServer* server) {
     sockaddr_un address{};

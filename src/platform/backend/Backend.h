@@ -84,6 +84,10 @@ struct Backend {
     bool (*WaitEvent)(BackendEvent* event, int timeoutMs);
     // Wakes a WaitEvent in progress (a message was posted from a signal or another source).
     void (*Wake)();
+    // True once the system has asked the program to end (SIGTERM, SIGINT, the session closing)
+    // and the quit event is waiting: asked while the program waits on something other than its
+    // events. It consumes no event; the quit still comes from WaitEvent.
+    bool (*QuitRequested)();
 
     // Milliseconds since an arbitrary start (GetTickCount). Headless runs a virtual clock that
     // advances only when the script waits, so timers are deterministic.

@@ -118,19 +118,25 @@ static int MsLeft(int64_t deadline) {
     return left <= 0 ? 0 : int(left > 1000000 ? 1000000 : left);
 }
 
-// Waits until fd is ready for events or deadline passes; a signal does not end the wait.
-static bool WaitFor(int fd, short events, int64_t deadline) {
+// Waits until fd is ready for events or deadline passes; a signal does not end the wait, but
+// giveUp (when not null), asked after a signal and every InstanceLinkGiveUpCheckMs, does.
+static bool WaitFor(int fd, short events, int64_t deadline, bool (*giveUp)() = nullptr) {
     for (;;) {
+        int left = MsLeft(deadline);
+        bool sliced = giveUp && (left < 0 || left > InstanceLinkGiveUpCheckMs);
         pollfd entry{fd, events, 0};
-        int ready = poll(&entry, 1, MsLeft(deadline));
+        int ready = poll(&entry, 1, sliced ? InstanceLinkGiveUpCheckMs : left);
         if (ready > 0) return true;
-        if (ready == 0 || errno != EINTR) return false;
+        if (ready < 0 && errno != EINTR) return false;
+        if (ready == 0 && !sliced) return false;
+        if (giveUp && giveUp()) return false;
     }
 }
 
 // Receives one packet of exactly `expected` bytes; a longer packet is reported by its full size.
-static bool ReceivePacket(int fd, uint8_t* buffer, size_t expected, int64_t deadline) {
-    if (!WaitFor(fd, POLLIN, deadline)) return false;
+static bool ReceivePacket(int fd, uint8_t* buffer, size_t expected, int64_t deadline,
+                          bool (*giveUp)() = nullptr) {
+    if (!WaitFor(fd, POLLIN, deadline, giveUp)) return false;
     ssize_t n;
     do
         n = recv(fd, buffer, expected, MSG_DONTWAIT | MSG_TRUNC);
@@ -226,7 +232,7 @@ static bool ConnectLink(int fd, const sockaddr_un& address, socklen_t length, in
 }
 
 bool InstanceLinkCall(const WCHAR* className, const WCHAR* windowName, const InstanceLinkRequest& request,
-                      LRESULT* result, int timeoutMs) {
+                      LRESULT* result, int timeoutMs, bool (*giveUp)()) {
     sockaddr_un address;
     socklen_t length;
     if (!LinkAddress(className, windowName, &address, &length)) return false;
@@ -245,7 +251,7 @@ bool InstanceLinkCall(const WCHAR* className, const WCHAR* windowName, const Ins
             uint8_t reply[InstanceLinkReplyBytes];
             InstanceLinkEncodeRequest(request, packet);
             answered = SendPacket(fd, packet, sizeof packet, deadline) &&
-                       ReceivePacket(fd, reply, sizeof reply, deadline) &&
+                       ReceivePacket(fd, reply, sizeof reply, deadline, giveUp) &&
                        InstanceLinkDecodeReply(reply, sizeof reply, &value);
         }
     }

@@ -66,9 +66,12 @@ void InstanceLinkClose(InstanceLinkServer* server);
 // *result. False when nobody of this user listens there (including this very process, whose
 // windows are found locally and which could never answer itself), when the other side drops the
 // request or exits, or when timeoutMs passes (negative: no limit). A Ping is answered by the
-// connection alone, so it is quick even while the other copy is busy.
+// connection alone, so it is quick even while the other copy is busy. giveUp, when not null, is
+// asked at least every InstanceLinkGiveUpCheckMs while the call waits: true ends the call as failed
+// (the program was asked to end while it waited without limit for the other copy).
 bool InstanceLinkCall(const WCHAR* className, const WCHAR* windowName, const InstanceLinkRequest& request,
-                      LRESULT* result, int timeoutMs);
+                      LRESULT* result, int timeoutMs, bool (*giveUp)() = nullptr);
+constexpr int InstanceLinkGiveUpCheckMs = 100;
 
 // The longest one InstanceLinkServe waits for the packets of the peers it accepts. Peers write
 // theirs right after connecting, so this bounds only silent or stalled ones.

@@ -9,6 +9,7 @@
 
 #include "platform/Win32Registry.h"
 #include "platform/Win32Text.h"
+#include "platform/backend/Backend.h"
 #include "platform/base/HandleTable.h"
 #include "platform/user/InstanceLink.h"
 
@@ -66,13 +67,18 @@ WindowRecord* MainProxy(WindowRecord* w) {
     return w->Owner ? WindowFind(w->Owner) : w;
 }
 
+// A wait on the other copy ends when this copy is asked to end: the quit then reaches its loop.
+bool QuitRequested() {
+    return PlatformBackend().QuitRequested && PlatformBackend().QuitRequested();
+}
+
 bool Call(WindowRecord* w, InstanceLinkKind kind, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result,
           int timeoutMs) {
     WindowRecord* main = MainProxy(w);
     if (main == nullptr) return false;
     InstanceLinkRequest request{uint32_t(kind), message, wParam, lParam};
     return InstanceLinkCall(LinkClass(main->RemoteClass).c_str(), main->Text.c_str(), request, result,
-                            timeoutMs);
+                            timeoutMs, QuitRequested);
 }
 
 // What this copy answers the other: its window's messages, raising it, and what is in front.

@@ -10,6 +10,7 @@
 #include "platform/base/Utf.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/ClipboardScript.h"
+#include "platform/user/ClosingSteps.h"
 #include "platform/user/ScriptHooks.h"
 #include "platform/user/Window.h"
 
@@ -27,7 +28,6 @@ namespace {
 // and it was asked to close this many times.
 constexpr int ScriptFailedExitCode = 2;
 constexpr int ProgramStuckExitCode = 3;
-constexpr int MostCloseRequests = 64;
 constexpr uint32_t DesktopPixel = 0x00303030;
 
 struct Runner {
@@ -37,8 +37,7 @@ struct Runner {
     bool Waiting = false;
     uint32_t WaitUntil = 0;
     HWND PointerWindow = nullptr; // the top-level window a `down` landed on
-    int CloseRequests = 0;
-    size_t WindowsAtLastClose = 0;
+    ClosingSteps Closing;         // after the script
 };
 
 Runner& Run() {
@@ -231,32 +230,14 @@ void RunCommand(const ScriptCommand& c) {
         RunOther(c);
 }
 
-// After the script: close the topmost top-level window; with none left, quit.
+// After the script: the program is ended in order (ClosingSteps.h); one that keeps refusing ends
+// with ProgramStuckExitCode.
 bool EndEvent(BackendEvent* event) {
     Runner& r = Run();
-    const std::vector<HWND>& tops = WindowTopLevels();
-    if (tops.empty()) {
-        *event = BackendEvent{};
-        event->Kind = BackendEventKind::Quit;
-        return true;
-    }
-    if (tops.size() != r.WindowsAtLastClose) r.CloseRequests = 0;
-    r.WindowsAtLastClose = tops.size();
-    if (++r.CloseRequests > MostCloseRequests) {
-        std::fprintf(stderr, "%s: the script has ended but the program keeps running\n",
-                     r.Program.Source.c_str());
-        std::exit(ProgramStuckExitCode);
-    }
-    HWND target = tops.front();
-    for (HWND top : tops)
-        if (IsWindowVisible(top) && IsWindowEnabled(top)) {
-            target = top;
-            break;
-        }
-    *event = BackendEvent{};
-    event->Kind = BackendEventKind::CloseRequest;
-    event->Window = target;
-    return true;
+    if (ClosingNextStep(&r.Closing, event) != ClosingStep::Stuck) return true;
+    std::fprintf(stderr, "%s: the script has ended but the program keeps running\n",
+                 r.Program.Source.c_str());
+    std::exit(ProgramStuckExitCode);
 }
 
 } // namespace

@@ -56,6 +56,8 @@ bool Open() {
         return false;
     }
     X11Clipboard = X11ClipboardOpen();
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string(driver) == "x11")
+        X11QuietVanishedWindowErrors();
     Opened = true;
     return true;
 }
@@ -148,6 +150,7 @@ constexpr Backend Table = {
     .Present = SdlPresent,
     .WaitEvent = SdlWaitEvent,
     .Wake = SdlWake,
+    .QuitRequested = SdlQuitRequested,
     .Ticks = Ticks,
     .TextInput = TextInput,
     .ClipboardPublish = ClipboardPublish,

@@ -4,6 +4,8 @@
 // relay thread (owned here, stopped at close) when Wake writes to its pipe.
 #include "platform/backend/sdl/SdlInternal.h"
 
+#include "platform/user/ClosingSteps.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -14,6 +16,10 @@
 namespace {
 
 Uint32 WakeEventType = 0;
+// Set once the desktop asked the program to end: from then on each wait hands out the next
+// closing step instead of waiting, so the program closes its windows itself (ClosingSteps.h).
+bool Ending = false;
+ClosingSteps Closing;
 int WakePipe[2] = {-1, -1};
 // Allocated, never a global object: a program that exits without closing the backend must not
 // meet the destructor of a running std::thread.
@@ -117,8 +123,8 @@ bool Translate(const SDL_Event& e, BackendEvent* event) {
     switch (e.type) {
     case SDL_QUIT:
     case SDL_APP_TERMINATING:
-        Clear(event, BackendEventKind::Quit, 0);
-        return true;
+        Ending = true;
+        return false; // the first closing step follows at once
     case SDL_WINDOWEVENT:
         return FromWindowEvent(e.window, event);
     case SDL_KEYDOWN:
@@ -179,6 +185,20 @@ void SdlEventsClose() {
     WakePipe[0] = WakePipe[1] = -1;
 }
 
+// SDL turns SIGTERM and SIGINT into a quit event when its events are pumped; the event stays queued.
+bool SdlQuitRequested() {
+    if (Ending) return true;
+    SDL_PumpEvents();
+    return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
+}
+
+// The next step of an ordered end; a program that refuses every close is ended by its loop.
+static bool ClosingEvent(BackendEvent* event) {
+    if (ClosingNextStep(&Closing, event) != ClosingStep::Stuck) return true;
+    Clear(event, BackendEventKind::Quit, 0);
+    return true;
+}
+
 void SdlWake() {
     char byte = 1;
     if (WakePipe[1] >= 0) (void)!write(WakePipe[1], &byte, 1);
@@ -187,6 +207,7 @@ void SdlWake() {
 bool SdlWaitEvent(BackendEvent* event, int timeoutMs) {
     Uint64 deadline = SDL_GetTicks64() + Uint64(timeoutMs > 0 ? timeoutMs : 0);
     for (;;) {
+        if (Ending) return ClosingEvent(event);
         SDL_Event e;
         int got;
         if (timeoutMs < 0) {

@@ -44,6 +44,7 @@ void SdlPresent(HWND window, const Surface& pixels, const RECT& changed);
 // Events (SdlEvents.cpp). Wake is safe in a signal handler and from any thread.
 bool SdlWaitEvent(BackendEvent* event, int timeoutMs);
 void SdlWake();
+bool SdlQuitRequested();
 // Starts and stops the wake relay.
 bool SdlEventsOpen();
 void SdlEventsClose();
@@ -58,6 +59,9 @@ std::string SdlUtf8(const WCHAR* text);
 // The X11 clipboard (X11Selection.cpp, X11SelectionRead.cpp). Open starts the serving thread on a
 // connection of its own; false when there is no X display (pure Wayland, or none at all).
 bool X11ClipboardOpen();
+// Events sent to a window that has gone (BadWindow on SendEvent) are ignored on every X connection
+// (X11SelectionShared.cpp); called once SDL has its connections, so other errors reach SDL's handler.
+void X11QuietVanishedWindowErrors();
 void X11ClipboardClose();
 bool X11ClipboardPublish(const UINT* formats, const WCHAR* const* names, const void* const* blocks,
                          const size_t* sizes, size_t count);

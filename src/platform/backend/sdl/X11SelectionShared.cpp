@@ -3,6 +3,8 @@
 // quiet connections is process-wide, guarded by a mutex, and never owns the connections.
 #include "platform/backend/sdl/X11Selection.h"
 
+#include <X11/Xproto.h>
+
 #include <mutex>
 #include <poll.h>
 #include <time.h>
@@ -15,14 +17,27 @@ XErrorHandler PreviousHandler = nullptr;
 bool HandlerInstalled = false;
 
 // Xlib's default handler ends the process; on our connections an error only means a requestor
-// window went away mid-transfer, which the transfer's expiry takes care of.
+// window went away mid-transfer, which the transfer's expiry takes care of. On any connection, an
+// event sent to a window that has just gone is harmless: SDL wakes its waiting thread by sending
+// one to a window of ours from a connection of its own, and the window may be destroyed on the
+// main connection first (a dialog that closes as another program calls), which ended the reader
+// without saving its place.
 int QuietHandler(Display* display, XErrorEvent* error) {
+    if (error->request_code == X_SendEvent && error->error_code == BadWindow) return 0;
     {
         std::lock_guard<std::mutex> hold(QuietLock);
         for (Display* quiet : QuietConnections)
             if (quiet == display) return 0;
     }
     return PreviousHandler != nullptr ? PreviousHandler(display, error) : 0;
+}
+
+// Called with QuietLock held.
+void InstallQuietHandler() {
+    if (!HandlerInstalled) {
+        PreviousHandler = XSetErrorHandler(QuietHandler);
+        HandlerInstalled = true;
+    }
 }
 
 } // namespace
@@ -41,10 +56,12 @@ void X11SelectionQuietErrors(Display* display) {
             break;
         }
     }
-    if (!HandlerInstalled) {
-        PreviousHandler = XSetErrorHandler(QuietHandler);
-        HandlerInstalled = true;
-    }
+    InstallQuietHandler();
+}
+
+void X11QuietVanishedWindowErrors() {
+    std::lock_guard<std::mutex> hold(QuietLock);
+    InstallQuietHandler();
 }
 
 void X11SelectionLoudErrors(Display* display) {
