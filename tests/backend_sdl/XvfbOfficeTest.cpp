@@ -110,9 +110,7 @@ std::vector<InkLine> InkLines(const std::vector<uint32_t>& pixels, int width, in
 // Copies the first article from the reader's window (Ctrl+C) and returns the RTF xclip reads.
 std::string CopyFirstArticle() {
     std::string registry = XvfbTempPath("office.reg");
-    XvfbWriteFile(registry,
-                  "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
-                  "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
+    XvfbWriteFile(registry, XvfbReaderSettings());
     pid_t reader = XvfbStartProgram(KESTROVA_READER, registry);
     std::string rtf, path = XvfbTempPath("article.rtf");
     // On a loaded machine the first window found may be gone when the key is sent (it can be replaced

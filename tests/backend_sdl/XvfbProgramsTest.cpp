@@ -84,9 +84,7 @@ TEST(XvfbDemo, ARealWindowShowsWhatTheHeadlessRunShows) {
 TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
     XVFB_REQUIRE_BACKEND();
     std::string registry = XvfbTempPath("reader.reg");
-    XvfbWriteFile(registry,
-                  "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
-                  "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n");
+    XvfbWriteFile(registry, XvfbReaderSettings());
     pid_t reader = XvfbStartProgram(KESTROVA_READER, registry);
     unsigned long window = XvfbWaitForShownWindow("Kestrova");
     ASSERT_NE(window, 0u) << "the reader's window did not appear";
@@ -130,9 +128,7 @@ TEST(XvfbReader, ADaysUseByTapKeysAndMenuIsKeptForTheNextStart) {
 TEST(XvfbReader, EndsInOrderWhenTheDesktopAsks) {
     XVFB_REQUIRE_BACKEND();
     std::string registry = XvfbTempPath("ending.reg");
-    XvfbWriteFile(registry,
-                  "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
-                  "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\"Lesson\"=dword:00000007\r\n\r\n");
+    XvfbWriteFile(registry, XvfbReaderSettings("\"Lesson\"=dword:00000007\r\n"));
     pid_t first = XvfbStartProgram(KESTROVA_READER, registry);
     ASSERT_NE(XvfbWaitForShownWindow("Kestrova"), 0u) << "the reader's window did not appear";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -332,8 +332,7 @@ void DriveFontAndAbout(RealRun& run, const Plan& p) {
 TEST(XvfbReader, EveryDialogByTapsAndKeysOnTheRealWindow) {
     XVFB_REQUIRE_BACKEND();
     Plan plan;
-    plan.Settings = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\"
-                    "Kestrova]\r\n\"FontName\"=\"DejaVu Sans\"\r\n\r\n";
+    plan.Settings = XvfbReaderSettings();
     MakePlan(&plan);
     ASSERT_FALSE(HasFatalFailure());
     std::string registry = XvfbTempPath("reader.reg");

@@ -210,3 +210,10 @@ std::string XvfbReadFile(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
+
+std::string XvfbReaderSettings(const std::string& values) {
+    return "Windows Registry Editor Version "
+           "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tellgrove\\Kestrova]\r\n"
+           "\"FontName\"=\"DejaVu Sans\"\r\n" +
+           values + "\r\n";
+}

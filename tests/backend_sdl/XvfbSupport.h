@@ -64,6 +64,9 @@ pid_t XvfbStartProgram(const char* program, const std::string& registry);
 // Waits up to ms for the child to end; kills it when it does not. True when it ended by itself.
 bool XvfbAwaitExit(pid_t child, int ms);
 std::string XvfbReadFile(const std::string& path);
+// The reader's settings file for a run: the face pinned (so no first-run font dialog opens), then
+// `values` (lines such as "\"Lesson\"=dword:00000007\r\n").
+std::string XvfbReaderSettings(const std::string& values = "");
 
 inline HWND XvfbHandle(uintptr_t n) {
     return reinterpret_cast<HWND>(n);
