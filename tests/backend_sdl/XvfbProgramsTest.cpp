@@ -15,8 +15,9 @@
 
 namespace {
 
-// The taps, relative to the window: twice on the tiles, once on the notes.
+// The taps, relative to the window: twice on the tiles, once on the notes; then the typed words.
 const int Taps[][2] = {{60, 60}, {120, 90}, {60, -60}};
+constexpr const char* Typed = "Baruch haba"; // no M or T, the keys of the demo's commands
 
 int TapY(int y, int height) {
     return y < 0 ? height + y : y;
@@ -45,6 +46,7 @@ TEST(XvfbDemo, ARealWindowShowsWhatTheHeadlessRunShows) {
         XvfbRun("xdotool mousemove --sync " + std::to_string(g.X + x) + " " + std::to_string(g.Y + y) +
                 " click 1");
     }
+    XvfbRun(std::string("xdotool type --delay 20 '") + Typed + "'");
     // The headless run places the same window on a screen of the same size. It names a settings file
     // of its own: with the same one it would be the running demo's second copy, and make no window.
     std::string shot = XvfbTempPath("headless.png");
@@ -62,7 +64,8 @@ TEST(XvfbDemo, ARealWindowShowsWhatTheHeadlessRunShows) {
     for (const auto& tap : Taps)
         taps += "; tap " + std::to_string(left + tap[0]) + " " +
                 std::to_string(top + TapY(tap[1], g.Height)) + "; wait";
-    XvfbOutput(headlessDemo + " --headless -e '" + taps + "; screenshot " + shot + "; quit'");
+    XvfbOutput(headlessDemo + " --headless -e '" + taps + "; type \"" + Typed + "\"; wait; screenshot " + shot +
+               "; quit'");
     int width = 0, height = 0;
     std::vector<uint32_t> headless = XvfbReadPng(shot, &width, &height);
     ASSERT_EQ(width, screenWidth);
