@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -167,6 +168,24 @@ TEST(NoXDisplay, TextThroughSdlsClipboardAndOwnershipByItsText) {
     b->Close();
     unsetenv("SDL_VIDEODRIVER");
     if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+}
+
+// With no desktop, SDL falls back to its off-screen driver unless told otherwise; the backend must
+// refuse to open then, so the program says it runs headless instead of running with a window no one
+// sees. Run in a child process: SDL keeps its choice for the process's life.
+TEST(NoDisplayAtAll, TheBackendDoesNotOpenOnADriverThatShowsNothing) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        bool opened = SdlBackend()->Open();
+        _exit(opened ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the backend opened with no display";
 }
 
 } // namespace

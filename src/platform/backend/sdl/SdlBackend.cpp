@@ -25,11 +25,26 @@ bool X11Clipboard = false;
 std::string SetText;    // what we last gave SDL's clipboard (no X display)
 bool Published = false; // and that we did
 
+// False for SDL's drivers that draw nowhere (off-screen, dummy), unless the user asked for one.
+bool ShowsOnAScreen() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return false;
+    std::string name = driver;
+    if (name != "offscreen" && name != "dummy") return true;
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    return asked != nullptr && name == asked;
+}
+
 bool Open() {
     if (Opened) return true;
     // SDL would pick Wayland over XWayland on some versions; the X selection needs X11 windows.
     if (getenv("DISPLAY") != nullptr && getenv("SDL_VIDEODRIVER") == nullptr)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // With no desktop at all, only a console's own screen could show us. SDL would otherwise fall
+    // back to its off-screen driver, and the program would run on with a window nobody can see.
+    if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr &&
+        getenv("SDL_VIDEODRIVER") == nullptr)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "kmsdrm");
     // The program decides what closing its last window means (WM_CLOSE, then its own quit).
     SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
     // A reader is read, not played: leave the screen saver and full-screen focus alone.
@@ -37,6 +52,11 @@ bool Open() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "kestrova: no display for the desktop backend: %s\n", SDL_GetError());
+        return false;
+    }
+    if (!ShowsOnAScreen()) {
+        fprintf(stderr, "kestrova: SDL's %s driver shows nothing on a screen\n", SDL_GetCurrentVideoDriver());
+        SDL_Quit();
         return false;
     }
     // On X11, window surfaces in memory (a shared-memory image), never through a renderer's texture:
