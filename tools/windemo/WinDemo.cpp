@@ -152,9 +152,6 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
                                      reinterpret_cast<HMENU>(TilePanelId), nullptr, nullptr);
         Demo.Notes = CreateWindowExW(0, PanelClass, u"Notes", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                                      reinterpret_cast<HMENU>(NotePanelId), nullptr, nullptr);
-        // Typing goes to the notes wherever the focus is, so the system's text input (the input
-        // panel, or the desktop's keyboard) stays on for the demo's whole life.
-        SipShowIM(SIPF_ON);
         return Demo.Tiles && Demo.Notes ? 0 : -1;
     case WM_SIZE:
         Layout(LOWORD(lParam), HIWORD(lParam));

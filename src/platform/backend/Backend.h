@@ -93,7 +93,8 @@ struct Backend {
     // advances only when the script waits, so timers are deterministic.
     uint32_t (*Ticks)();
 
-    // Text input (the on-screen keyboard where the system has one): on while an edit has focus.
+    // The input panel switched on or off: where the system has a keyboard on the screen, it shows
+    // or hides it (and text comes only while it shows); a real keyboard types at any time.
     void (*TextInput)(HWND window, bool on);
 
     // The system clipboard. Publish offers our current contents to other programs: `formats` are

@@ -68,8 +68,13 @@ bool Open() {
     // (Wayland) have no surface of their own and keep the texture: the hint would leave them blank.
     if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string(driver) == "x11")
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // Text input runs only while an edit has focus (TextInput).
-    SDL_StopTextInput();
+    // A keyboard types wherever the focus is, as on the handheld: the input panel only shows or
+    // hides a keyboard on the screen, so text input stays on where the system has no such keyboard
+    // (a desktop), and follows the panel where it has one (TextInput).
+    if (SDL_HasScreenKeyboardSupport())
+        SDL_StopTextInput();
+    else
+        SDL_StartTextInput();
     SDL_EventState(SDL_DROPFILE, SDL_DISABLE);
     if (!SdlEventsOpen()) {
         SDL_Quit();
@@ -111,6 +116,7 @@ uint32_t Ticks() {
 }
 
 void TextInput(HWND, bool on) {
+    if (!SDL_HasScreenKeyboardSupport()) return; // a keyboard types at any time (Open)
     if (on)
         SDL_StartTextInput();
     else

@@ -19,6 +19,8 @@ Uint32 WakeEventType = 0;
 // Set once the desktop asked the program to end: from then on each wait hands out the next
 // closing step instead of waiting, so the program closes its windows itself (ClosingSteps.h).
 bool Ending = false;
+// The modifiers of the last key event read, in the queue's order: the text a key typed follows it.
+Uint16 KeyModifiers = 0;
 ClosingSteps Closing;
 int WakePipe[2] = {-1, -1};
 // Allocated, never a global object: a program that exits without closing the backend must not
@@ -65,6 +67,7 @@ bool FromWindowEvent(const SDL_WindowEvent& e, BackendEvent* event) {
 }
 
 bool FromKey(const SDL_KeyboardEvent& e, BackendEvent* event) {
+    KeyModifiers = e.keysym.mod;
     uint16_t vk = SdlVirtualKey(e.keysym.sym, e.keysym.scancode);
     if (vk == 0) return false;
     Clear(event, e.type == SDL_KEYDOWN ? BackendEventKind::KeyDown : BackendEventKind::KeyUp, e.windowID);
@@ -131,6 +134,9 @@ bool Translate(const SDL_Event& e, BackendEvent* event) {
     case SDL_KEYUP:
         return FromKey(e.key, event);
     case SDL_TEXTINPUT:
+        // With Ctrl or the left Alt held, a key is a shortcut or a menu's letter, never typing
+        // (Alt Gr, which types a layout's third level, is the right Alt).
+        if (KeyModifiers & (KMOD_CTRL | KMOD_LALT)) return false;
         Clear(event, BackendEventKind::Text, e.text.windowID);
         static_assert(sizeof(event->Text) >= sizeof(e.text.text));
         memcpy(event->Text, e.text.text, sizeof(e.text.text));
