@@ -87,8 +87,16 @@ TEST(XvfbClipboard, OtherProgramsReadOurTextAndRtfUnderEveryName) {
     EXPECT_EQ(Xclip("text/richtext"), Rtf);
     EXPECT_EQ(Xclip("Rich Text Format"), Rtf);
     std::string targets = Xclip("TARGETS");
-    for (const char* name : {"TARGETS", "TIMESTAMP", "UTF8_STRING", "text/rtf", "Rich Text Format"})
-        EXPECT_NE(targets.find(name), std::string::npos) << name << " in " << targets;
+    for (const char* name :
+         {"TARGETS\n", "TIMESTAMP\n", "MULTIPLE\n", "UTF8_STRING\n", "text/plain;charset=utf-8\n", "TEXT\n",
+          "STRING\n", "text/rtf\n", "text/richtext\n", "Rich Text Format\n"})
+        EXPECT_NE(("\n" + targets).find("\n" + std::string(name)), std::string::npos)
+            << name << " in " << targets;
+    // The time we took the selection, not the time of asking.
+    long stamp = std::atol(Xclip("TIMESTAMP").c_str());
+    EXPECT_GT(stamp, 0);
+    usleep(20000);
+    EXPECT_EQ(std::atol(Xclip("TIMESTAMP").c_str()), stamp);
     EXPECT_EQ(Xclip("image/png"), "");
     // We read our own selection through the server too.
     EXPECT_EQ(ReadText(), HebrewUtf16);
