@@ -1,5 +1,7 @@
 // SdlBackendUnitTest.cpp: the desktop backend's parts that need no display: the clipboard's
 // format <-> target conversions and opening an address through a stand-in xdg-open.
+#include "platform/Win32.h"
+#include "platform/backend/ServiceBackend.h"
 #include "platform/backend/sdl/ClipboardFormats.h"
 #include "platform/backend/sdl/SdlBackend.h"
 
@@ -130,6 +132,27 @@ TEST(OpenAddress, RunsTheHandlerDetachedWithTheAddressAsOneArgument) {
     setenv("PATH", s.Folder.c_str(), 1);
     unlink((s.Folder + "/xdg-open").c_str());
     EXPECT_FALSE(b->OpenAddress("https://example.org/"));
+
+    // The reader's call on the desktop backend, as the About box makes it: with SEE_MASK_FLAG_NO_UI
+    // the failure is a result and an error code, with no message box and nothing on the terminal.
+    ServiceUseBackend(b);
+    PlatformSetMessageBoxEcho(FALSE);
+    size_t boxes = PlatformMessageBoxLog().size();
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = u"Open";
+    info.lpFile = u"https://example.org/";
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ShellExecuteExW(&info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_ASSOCIATION));
+    std::string said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(PlatformMessageBoxLog().size(), boxes);
+    EXPECT_STREQ(PlatformShellExecuteLog().back().How, "backend");
+    ServiceUseBackend(nullptr);
+    PlatformSetMessageBoxEcho(TRUE);
     setenv("PATH", s.OldPath.c_str(), 1);
 }
 
