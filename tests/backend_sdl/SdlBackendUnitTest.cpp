@@ -42,6 +42,12 @@ TEST(ClipboardFormats, TextIsOfferedAsUtf8AndLatin1UpToItsFirstZero) {
     offers.clear();
     ClipboardOffersFor(13, nullptr, shifted + 1, 4, &offers);
     EXPECT_EQ(OfferFor(offers, "UTF8_STRING"), "ok");
+    // Lines end as other programs end them: CR LF becomes LF under every text name; a lone CR stays.
+    const char16_t lines[] = u"one\r\ntwo\rthree\r\n";
+    offers.clear();
+    ClipboardOffersFor(13, nullptr, lines, sizeof(lines), &offers);
+    for (const char* name : {"UTF8_STRING", "text/plain;charset=utf-8", "TEXT", "STRING"})
+        EXPECT_EQ(OfferFor(offers, name), "one\ntwo\rthree\n") << name;
 }
 
 TEST(ClipboardFormats, RtfUnderThreeNamesWithoutItsZeroAndOtherFormatsUnderTheirName) {
@@ -78,6 +84,11 @@ TEST(ClipboardFormats, ReceivedBytesBecomeOurBlocks) {
     free(text);
     text = static_cast<char16_t*>(ClipboardBlockFromTarget(13, "STRING", "caf\xE9", &size));
     EXPECT_EQ(std::u16string(text), u"caf\u00E9");
+    free(text);
+    // Text of other programs ends its lines with LF; ours end with CR LF (one already there is kept).
+    text = static_cast<char16_t*>(ClipboardBlockFromTarget(13, "UTF8_STRING", "\na\nb\r\nc\n\n", &size));
+    EXPECT_EQ(std::u16string(text), u"\r\na\r\nb\r\nc\r\n\r\n");
+    EXPECT_EQ(size, 26u);
     free(text);
     auto* rtf = static_cast<char*>(ClipboardBlockFromTarget(0xC001, "text/rtf", "{\\rtf1}", &size));
     EXPECT_EQ(size, 7u);
