@@ -253,6 +253,20 @@ TEST(ReaderRun, BookmarksIndexAndClipboard) {
     EXPECT_NE(ReadWholeFile(reg).find("\"Bookmarks\"=hex:01,00,03,00,00,00"), std::string::npos);
 }
 
+// The About box's link opens the home page through ShellExecuteExW: headless, the call is recorded
+// for `state` and nothing is started; it asks for no message box, and the dialog stays open.
+TEST(ReaderRun, AboutLinkIsRecordedForState) {
+    AppRun run = RunReader(Settings(),
+                           "size 240 320; wait\n" + Cmd(IDM_ABOUT) + "state\nkey Space; wait\nstate\nquit\n");
+    ASSERT_EQ(run.States.size(), 2u);
+    EXPECT_EQ(run.States[0]["ShellExecute"].Items.size(), 0u);
+    const Json& opened = run.States[1]["ShellExecute"];
+    ASSERT_EQ(opened.Items.size(), 1u);
+    EXPECT_EQ(opened[0].Text, "shell-execute Open \"" KESTROVA_HOME_PAGE "\" recorded ok");
+    EXPECT_EQ(run.States[1]["MessageBoxes"].Items.size(), 0u);
+    EXPECT_NE(FindWindow(run.States[1], "#32770", "Kestrova"), nullptr);
+}
+
 // The scroll bars' names are crossed ("Bottom" scrolls the top pane): each bar's down arrow moves
 // its own pane one line, the page area by the painted lines less one; a wheel notch over the bottom
 // pane moves it three lines and makes it the acting pane.

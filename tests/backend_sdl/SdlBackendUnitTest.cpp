@@ -1,5 +1,7 @@
 // SdlBackendUnitTest.cpp: the desktop backend's parts that need no display: the clipboard's
 // format <-> target conversions and opening an address through a stand-in xdg-open.
+#include "platform/Win32.h"
+#include "platform/backend/ServiceBackend.h"
 #include "platform/backend/sdl/ClipboardFormats.h"
 #include "platform/backend/sdl/SdlBackend.h"
 
@@ -40,6 +42,12 @@ TEST(ClipboardFormats, TextIsOfferedAsUtf8AndLatin1UpToItsFirstZero) {
     offers.clear();
     ClipboardOffersFor(13, nullptr, shifted + 1, 4, &offers);
     EXPECT_EQ(OfferFor(offers, "UTF8_STRING"), "ok");
+    // Lines end as other programs end them: CR LF becomes LF under every text name; a lone CR stays.
+    const char16_t lines[] = u"one\r\ntwo\rthree\r\n";
+    offers.clear();
+    ClipboardOffersFor(13, nullptr, lines, sizeof(lines), &offers);
+    for (const char* name : {"UTF8_STRING", "text/plain;charset=utf-8", "TEXT", "STRING"})
+        EXPECT_EQ(OfferFor(offers, name), "one\ntwo\rthree\n") << name;
 }
 
 TEST(ClipboardFormats, RtfUnderThreeNamesWithoutItsZeroAndOtherFormatsUnderTheirName) {
@@ -76,6 +84,11 @@ TEST(ClipboardFormats, ReceivedBytesBecomeOurBlocks) {
     free(text);
     text = static_cast<char16_t*>(ClipboardBlockFromTarget(13, "STRING", "caf\xE9", &size));
     EXPECT_EQ(std::u16string(text), u"caf\u00E9");
+    free(text);
+    // Text of other programs ends its lines with LF; ours end with CR LF (one already there is kept).
+    text = static_cast<char16_t*>(ClipboardBlockFromTarget(13, "UTF8_STRING", "\na\nb\r\nc\n\n", &size));
+    EXPECT_EQ(std::u16string(text), u"\r\na\r\nb\r\nc\r\n\r\n");
+    EXPECT_EQ(size, 26u);
     free(text);
     auto* rtf = static_cast<char*>(ClipboardBlockFromTarget(0xC001, "text/rtf", "{\\rtf1}", &size));
     EXPECT_EQ(size, 7u);
@@ -130,6 +143,27 @@ TEST(OpenAddress, RunsTheHandlerDetachedWithTheAddressAsOneArgument) {
     setenv("PATH", s.Folder.c_str(), 1);
     unlink((s.Folder + "/xdg-open").c_str());
     EXPECT_FALSE(b->OpenAddress("https://example.org/"));
+
+    // The reader's call on the desktop backend, as the About box makes it: with SEE_MASK_FLAG_NO_UI
+    // the failure is a result and an error code, with no message box and nothing on the terminal.
+    ServiceUseBackend(b);
+    PlatformSetMessageBoxEcho(FALSE);
+    size_t boxes = PlatformMessageBoxLog().size();
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = u"Open";
+    info.lpFile = u"https://example.org/";
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ShellExecuteExW(&info));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_ASSOCIATION));
+    std::string said = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(PlatformMessageBoxLog().size(), boxes);
+    EXPECT_STREQ(PlatformShellExecuteLog().back().How, "backend");
+    ServiceUseBackend(nullptr);
+    PlatformSetMessageBoxEcho(TRUE);
     setenv("PATH", s.OldPath.c_str(), 1);
 }
 

@@ -131,6 +131,15 @@ TEST_F(Shell, HeadlessRecordsAndRefusesWhatWin32Refuses) {
               "shell-execute edit \"https://example.org\" refused failed 1155\n"
               "shell-execute Open \"\" refused failed 2\n"
               "shell-execute Open \"--help\" refused failed 87\n");
+
+    // Whatever the address holds, its record stays one line with the address between its quotes.
+    PlatformClearShellExecuteLog();
+    SHELLEXECUTEINFOW odd = OpenRecord(u"https://example.org/a\"b\\c\r\nd\u05D0");
+    EXPECT_TRUE(ShellExecuteExW(&odd));
+    state.clear();
+    ShellExecuteStateText(&state);
+    EXPECT_EQ(state,
+              "shell-execute Open \"https://example.org/a\\\"b\\\\c\\x0d\\x0ad\xD7\x90\" recorded ok\n");
 }
 
 TEST_F(Shell, BackendOpenerGetsTheAddressAsUtf8) {

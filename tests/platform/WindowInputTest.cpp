@@ -242,6 +242,30 @@ TEST(WindowScript, ClipboardTakesTheRestOfItsLineAsWritten) {
     EXPECT_EQ(program.Commands[2].Line, 2);
 }
 
+TEST(WindowScript, ClipboardEndsAtASemicolonOutsideItsText) {
+    ScriptProgram program;
+    std::string error;
+    // As typed after -e: printing ends at a ';', a text ends at one too unless it is quoted or inside
+    // an RTF document's braces (where a backslash keeps a brace from counting).
+    ASSERT_TRUE(
+        ScriptParse("-e",
+                    "clipboard set 13 \xD7\xA9 x; clipboard; clipboard hex ;state;clipboard set 13 \"a;b\" ; "
+                    "clipboard add \"Rich Text Format\" {\\rtf1{\\f0 D;}\\} ;x}; clipboard empty;quit",
+                    &program, &error))
+        << error;
+    std::vector<std::string> names, raws;
+    for (const ScriptCommand& c : program.Commands) {
+        names.push_back(c.Name);
+        raws.push_back(c.Raw);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"clipboard", "clipboard", "clipboard", "state", "clipboard",
+                                               "clipboard", "clipboard", "quit"}));
+    EXPECT_EQ(raws,
+              (std::vector<std::string>{" set 13 \xD7\xA9 x", "", " hex ", "", " set 13 \"a;b\"",
+                                        " add \"Rich Text Format\" {\\rtf1{\\f0 D;}\\} ;x}", " empty", ""}));
+    EXPECT_EQ(program.Commands[7].Line, 8); // each command of a one-line script counts as a line
+}
+
 std::string RunDemo(const std::string& arguments, int* status) {
     PinTestFonts();
     // Tests run in parallel processes: each run writes a file of its own, and has a settings file of

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
@@ -141,10 +142,29 @@ void PlatformClearShellExecuteLog() {
     Calls().clear();
 }
 
+// The file between quotes on one line whatever it holds: a quote, a backslash or a control
+// character (a line end would start a record of its own) is written as an escape.
+static std::string QuotedFile(const std::u16string& file) {
+    std::string quoted = "\"";
+    for (char c : PlatformUtf16ToUtf8(file)) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (uint8_t(c) < 0x20 || c == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", unsigned(uint8_t(c)));
+            quoted += escape;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
 void ShellExecuteStateText(std::string* output) {
     for (const PlatformShellExecuteCall& call : Calls()) {
         std::string verb = call.Verb.empty() ? "-" : PlatformUtf16ToUtf8(call.Verb);
-        *output += "shell-execute " + verb + " \"" + PlatformUtf16ToUtf8(call.File) + "\" " + call.How;
+        *output += "shell-execute " + verb + " " + QuotedFile(call.File) + " " + call.How;
         *output += call.Result ? std::string(" ok\n") : " failed " + std::to_string(call.Error) + "\n";
     }
 }

@@ -218,6 +218,23 @@ bool Print(bool hex, std::string* output, std::string* error) {
     return true;
 }
 
+// An unquoted TEXT on a script line ends at a ';' outside braces: every ';' of an RTF document is
+// inside its outer braces. A backslash takes the character after it along (RTF's \{ and \}).
+size_t UnquotedTextLength(std::string_view text) {
+    int depth = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == '{')
+            ++depth;
+        else if (text[i] == '}' && depth > 0)
+            --depth;
+        else if (text[i] == ';' && depth == 0)
+            return i;
+    }
+    return text.size();
+}
+
 } // namespace
 
 bool ClipboardScriptLine(std::string_view line, std::string* output, std::string* error) {
@@ -234,6 +251,27 @@ bool ClipboardScriptLine(std::string_view line, std::string* output, std::string
     }
     *error = "clipboard: expected nothing, hex, set FORMAT TEXT, add FORMAT TEXT or empty";
     return false;
+}
+
+size_t ClipboardScriptLength(std::string_view rest) {
+    std::string_view s = rest, verb, format;
+    NextWord(&s, &verb);
+    size_t semicolon = std::min(rest.find(';'), rest.size());
+    if (verb.find(';') != std::string_view::npos || (verb != "set" && verb != "add")) return semicolon;
+    if (!NextWord(&s, &format) ||
+        (!format.empty() && format.front() != '"' && format.find(';') != std::string_view::npos))
+        return semicolon;
+    if (!s.empty()) s.remove_prefix(1); // the space after FORMAT
+    size_t at = rest.size() - s.size();
+    if (s.empty() || s.front() != '"') return at + UnquotedTextLength(s);
+    // TEXT in double quotes ends at its closing quote (a backslash keeps the character after it).
+    size_t close = 1;
+    while (close < s.size() && s[close] != '"')
+        close += s[close] == '\\' ? 2 : 1;
+    if (close >= s.size()) return rest.size();
+    size_t end = at + close + 1;
+    size_t next = rest.find_first_not_of(" \t\r", end);
+    return next == std::string_view::npos || rest[next] == ';' ? end : at + UnquotedTextLength(s);
 }
 
 bool ClipboardScriptCommand(const std::vector<std::string>& args, std::string* output, std::string* error) {

@@ -12,7 +12,8 @@
 // "Rich Text Format", registered on the spot. TEXT is UTF-8 taken as written, or, when it is wholly
 // in double quotes, the text inside them with the escapes \n \r \t \\ \xHH (one byte) and \uHHHH
 // (one character). CF_UNICODETEXT gets it as UTF-16, every other format as bytes, each with its zero
-// terminator. An empty clipboard prints "(empty)".
+// terminator. An empty clipboard prints "(empty)". On a script line the command ends at a ';' as
+// any other; a ';' inside a quoted TEXT, or inside braces in an unquoted one (RTF), is TEXT's own.
 #pragma once
 
 #include <string>
@@ -26,3 +27,7 @@ bool ClipboardScriptCommand(const std::vector<std::string>& args, std::string* o
 // The same for the rest of the line after "clipboard", keeping TEXT's spaces as written (TEXT starts
 // after the one space that follows FORMAT).
 bool ClipboardScriptLine(std::string_view line, std::string* output, std::string* error);
+// How much of the rest of a script line after "clipboard" is the command's: up to the first ';'
+// for printing and emptying; for set and add, up to TEXT's closing quote when a ';' (or nothing)
+// follows it, else up to the first ';' of TEXT outside braces, or the line's end.
+size_t ClipboardScriptLength(std::string_view rest);

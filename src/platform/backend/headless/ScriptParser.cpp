@@ -6,6 +6,7 @@
 #include "platform/backend/headless/Headless.h"
 
 #include "platform/base/Clamp.h"
+#include "platform/user/ClipboardScript.h"
 #include "platform/user/ScriptHooks.h"
 
 #include <cctype>
@@ -50,23 +51,27 @@ struct Segment {
 };
 
 // Splits one line into commands of words; false on an unclosed quote. `clipboard` takes the rest
-// of its line whole, ';' included (RTF is full of them).
+// of its command as written: up to the next ';', or for an unquoted TEXT the rest of the line, ';'
+// included (RTF is full of them).
 bool SplitLine(const std::string& line, std::vector<Segment>* commands) {
     commands->assign(1, {});
     std::string word;
     bool inWord = false, quoted = false;
+    // Ends the word before line[next]; for `clipboard`, returns where its command ends.
     auto endWord = [&](size_t next) {
         if (inWord) commands->back().Words.push_back(word);
         word.clear();
         inWord = false;
         std::vector<std::string>& words = commands->back().Words;
-        if (words.size() == 1 && words[0] == "clipboard") {
-            std::string& raw = commands->back().Raw;
-            raw = line.substr(std::min(next, line.size()));
-            if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-            return true;
-        }
-        return false;
+        if (words.size() != 1 || words[0] != "clipboard") return std::string::npos;
+        size_t start = std::min(next, line.size());
+        size_t length = ClipboardScriptLength(std::string_view(line).substr(start));
+        std::string& raw = commands->back().Raw;
+        raw = line.substr(start, length);
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        // What follows the command is nothing, or blanks and the ';' before the next one.
+        size_t after = line.find_first_not_of(" \t\r", start + length);
+        return after == std::string::npos ? line.size() : after;
     };
     for (size_t i = 0; i < line.size(); ++i) {
         char c = line[i];
@@ -82,7 +87,11 @@ bool SplitLine(const std::string& line, std::vector<Segment>* commands) {
         if (c == '"') {
             quoted = inWord = true;
         } else if (c == ';' || c == ' ' || c == '\t' || c == '\r') {
-            if (inWord && endWord(i)) return true;
+            if (inWord) {
+                size_t end = endWord(i);
+                if (end == line.size()) return true;
+                if (end != std::string::npos) c = line[i = end]; // the ';' after the command
+            }
             if (c == ';') commands->emplace_back();
         } else {
             word += c;

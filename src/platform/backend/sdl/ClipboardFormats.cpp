@@ -13,13 +13,29 @@ static bool IsRtfName(const WCHAR* name) {
     return name != nullptr && wcsicmp16(name, ClipboardRtfName) == 0;
 }
 
-// The block's text up to its first zero unit; the block may sit at any address.
+// The block's text up to its first zero unit, its CR LF line ends as the LF of other programs'
+// text; the block may sit at any address.
 static std::string TextAsUtf8(const void* block, size_t size) {
     std::u16string text(size / sizeof(char16_t), u'\0');
     if (!text.empty()) memcpy(text.data(), block, text.size() * sizeof(char16_t));
     size_t end = text.find(u'\0');
     if (end != std::u16string::npos) text.resize(end);
-    return PlatformUtf16ToUtf8(text);
+    std::u16string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) lines.push_back(text[i]);
+    return PlatformUtf16ToUtf8(lines);
+}
+
+// Other programs end lines with LF; CF_UNICODETEXT ends them with CR LF.
+static std::u16string WithCrLf(const std::u16string& text) {
+    std::u16string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) lines.push_back(u'\r');
+        lines.push_back(text[i]);
+    }
+    return lines;
 }
 
 std::string ClipboardLatin1FromUtf8(const std::string& utf8) {
@@ -97,6 +113,7 @@ void* ClipboardBlockFromTarget(UINT format, const std::string& type, const std::
         // Programs that end their text with a zero byte: Win32 text ends at its first zero.
         size_t end = text.find(u'\0');
         if (end != std::u16string::npos) text.resize(end);
+        text = WithCrLf(text);
         auto* block = static_cast<char16_t*>(malloc((text.size() + 1) * sizeof(char16_t)));
         if (block == nullptr) return nullptr;
         memcpy(block, text.data(), text.size() * sizeof(char16_t));

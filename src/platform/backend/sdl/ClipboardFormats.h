@@ -22,8 +22,8 @@ struct ClipboardOffer {
 
 // The offers for one published block: text under UTF8_STRING, text/plain;charset=utf-8, TEXT and
 // STRING (Latin-1, '?' for what Latin-1 lacks); RTF under text/rtf, text/richtext and its own name;
-// any other registered format under its name. Text stops at its first zero unit, RTF drops trailing
-// zeros. Unnamed formats other than text give nothing.
+// any other registered format under its name. Text stops at its first zero unit and its CR LF line
+// ends become LF; RTF stops at its first zero. Unnamed formats other than text give nothing.
 void ClipboardOffersFor(UINT format, const WCHAR* name, const void* block, size_t size,
                         std::vector<ClipboardOffer>* offers);
 
@@ -35,10 +35,10 @@ std::vector<std::string> ClipboardTargetsToRead(UINT format, const WCHAR* name);
 // Some owners answer every request with whatever they hold, so the type decides, not the request.
 bool ClipboardTypeFits(UINT format, const WCHAR* name, const std::string& type);
 
-// Our block for bytes received with this type: text as UTF-16 up to its first zero (malformed UTF-8
-// becomes U+FFFD; STRING is Latin-1), other formats as the bytes. Size counts the content only; a
-// zero unit (text) or byte (others) follows it in the block all the same. Null only when memory
-// runs out.
+// Our block for bytes received with this type: text as UTF-16 up to its first zero, each line ending
+// in CR LF (malformed UTF-8 becomes U+FFFD; STRING is Latin-1), other formats as the bytes. Size counts the
+// content only; a zero unit (text) or byte (others) follows it in the block all the same. Null only when
+// memory runs out.
 void* ClipboardBlockFromTarget(UINT format, const std::string& type, const std::string& bytes, size_t* size);
 
 // UTF-8 as Latin-1, '?' for characters Latin-1 lacks.

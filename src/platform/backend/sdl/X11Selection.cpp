@@ -102,7 +102,10 @@ void TakeOwnership(SelectionOwner* owner, Time time) {
     uint64_t serial = owner->PendingSerial;
     owner->PendingSerial = 0;
     if (owner->PendingRelease) {
-        if (owner->Owned) XSetSelectionOwner(owner->Connection, owner->Clipboard, None, time);
+        // An emptied clipboard is empty for everyone, as on Windows, whoever held it: the server
+        // clears any owner that took it before this time (one that took it later keeps it).
+        XSetSelectionOwner(owner->Connection, owner->Clipboard, None, time);
+        XSync(owner->Connection, False); // done before CloseClipboard returns, as taking it is
         owner->Owned = false;
         FinishPublish(owner, serial, true);
         return;
@@ -388,6 +391,8 @@ bool X11ClipboardPublish(const UINT* formats, const WCHAR* const* names, const v
     return done && Owner->DoneSerial == serial && Owner->DoneResult;
 }
 
+// The flag follows SelectionClear, which the serving thread may not have read yet when another
+// program has only just taken the selection: the server is asked as well.
 bool X11ClipboardOwned() {
-    return Owner != nullptr && Owner->Owned;
+    return Owner != nullptr && Owner->Owned && X11SelectionCurrentOwner() == Owner->Hidden;
 }

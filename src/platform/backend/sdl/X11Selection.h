@@ -27,6 +27,8 @@ uint64_t X11SelectionNowMs();
 // is not -1); true when display has events queued.
 bool X11SelectionWait(Display* display, int wakeFd, int timeoutMs);
 
+// The CLIPBOARD selection's owner now, asked on the reading connection (None when it cannot open).
+Window X11SelectionCurrentOwner();
 // Closes the reading connection, if one was opened.
 void X11SelectionReaderClose();
 

@@ -132,6 +132,11 @@ void* X11ClipboardRead(UINT format, const WCHAR* name, size_t* size) {
     return nullptr;
 }
 
+Window X11SelectionCurrentOwner() {
+    if (Reader == nullptr && !OpenReader()) return None;
+    return XGetSelectionOwner(Reader->Connection, Reader->Clipboard);
+}
+
 void X11SelectionReaderClose() {
     if (Reader == nullptr) return;
     X11SelectionLoudErrors(Reader->Connection);
