@@ -6,9 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -222,6 +229,48 @@ TEST(GdiShapes, PicturesThatCannotBeWrittenOrReadAreReported) {
     EXPECT_EQ(pixels.Pixels[0], 0xFFFFFFu);
     DeleteObject(back);
     std::remove(path.c_str());
+}
+
+TEST(GdiShapes, AFailedPictureWriteSaysSoAndLeavesWhatWasThere) {
+    namespace fs = std::filesystem;
+    TestCanvas canvas(3, 3);
+    const fs::path folder = fs::path(::testing::TempDir()) / "gdi-failed-writes";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    // A link to a full device: a picture small enough for one buffer fails at its flush. The link
+    // (and what it names) stays: a failed write removes nothing it did not make.
+    if (fs::exists("/dev/full")) {
+        fs::create_symlink("/dev/full", folder / "full.png");
+        errno = 0;
+        EXPECT_FALSE(PlatformWritePng(canvas.Dc, (folder / "full.png").c_str()));
+        EXPECT_EQ(errno, ENOSPC);
+        EXPECT_TRUE(fs::is_symlink(folder / "full.png"));
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+    // A picture that was there stays whole when its replacement cannot be written (a limit on file
+    // sizes stands in for a full disk), and no partial file is left beside it.
+    const fs::path picture = folder / "kept.png";
+    ASSERT_TRUE(PlatformWritePng(canvas.Dc, picture.c_str()));
+    const auto size = fs::file_size(picture);
+    SetPixel(canvas.Dc, 1, 1, RGB(10, 20, 30));
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{40, 40};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        errno = 0;
+        bool failed = !PlatformWritePng(canvas.Dc, picture.c_str()) && errno == EFBIG;
+        _exit(failed ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(fs::exists(picture));
+    EXPECT_EQ(fs::file_size(picture), size);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+              1 + fs::exists(folder / "full.png"));
+    fs::remove_all(folder);
 }
 
 TEST(GdiShapes, DashedPensAndLinesOfAnyLength) {

@@ -1,21 +1,28 @@
 // Png.cpp: pictures in and out: any bitmap (or the bitmap of a DC) written to a PNG file, and a
 // PNG file read into a new bitmap (for the golden-image tests and tools). libpng does the format;
 // its error path returns through setjmp, and every buffer here is freed on both paths.
+// A picture replacing a regular file (or none) is written beside it and renamed into place, so a
+// failed write leaves what was there; any other path (a link, a device) is written as it is and
+// never removed. A write succeeds only when every byte reached the file.
 #include "platform/gdi/Gdi.h"
 
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-bool WriteSurfacePng(const Surface& s, const char* path) {
-    if (path == nullptr || s.Pixels == nullptr) return false;
-    FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
+// Encodes s into file; false when libpng or any write of the stream failed.
+bool EncodeSurfacePng(const Surface& s, FILE* file) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<png_byte> row(size_t(s.Width) * 3);
@@ -38,8 +45,55 @@ bool WriteSurfacePng(const Surface& s, const char* path) {
         ok = true;
     }
     png_destroy_write_struct(&png, &info);
-    ok = (std::fclose(file) == 0) && ok;
-    if (!ok) std::remove(path);
+    // libpng ignores the result of its flushes: a stream that failed keeps its error flag.
+    return std::fflush(file) == 0 && !std::ferror(file) && ok;
+}
+
+// Writes s into the open descriptor fd and closes it; errno says why on failure.
+bool WriteSurfaceTo(const Surface& s, int fd) {
+    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        int error = errno;
+        if (fd >= 0) close(fd);
+        errno = error;
+        return false;
+    }
+    errno = 0;
+    bool ok = EncodeSurfacePng(s, file);
+    int error = errno;
+    ok = std::fclose(file) == 0 && ok;
+    if (error != 0) errno = error; // the first failure is the reason, not the close after it
+    if (!ok && errno == 0) errno = EIO;
+    return ok;
+}
+
+// A new file beside path that no one else has (O_EXCL: never a link planted there); its mode is
+// the one any new file gets. *temporary receives its name.
+int CreateBeside(const char* path, std::string* temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temporary =
+            std::string(path) + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool WriteSurfacePng(const Surface& s, const char* path) {
+    if (path == nullptr || s.Pixels == nullptr) return false;
+    struct stat st;
+    bool replace = lstat(path, &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
+    if (!replace) return WriteSurfaceTo(s, open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    std::string temporary;
+    int fd = CreateBeside(path, &temporary);
+    if (fd < 0) return false;
+    if (lstat(path, &st) == 0) fchmod(fd, st.st_mode & 07777); // a replaced picture keeps its mode
+    bool ok = WriteSurfaceTo(s, fd) && rename(temporary.c_str(), path) == 0;
+    if (!ok) {
+        int error = errno;
+        unlink(temporary.c_str());
+        errno = error;
+    }
     return ok;
 }
 
