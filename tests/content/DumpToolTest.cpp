@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -40,9 +41,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(Folder); }
 
-    DumpRun Run(const std::string& args) {
-        std::string command = std::string("'") + KESTROVA_DUMP + "' " + args + " >'" +
-                              (Folder / "out").string() + "' 2>'" + (Folder / "err").string() + "'";
+    // Runs the tool (given 20 s: a read that waits forever fails the test); standard output goes to
+    // the file out, or to the folder's "out".
+    DumpRun Run(const std::string& args, const std::string& out = std::string()) {
+        std::string command = std::string("timeout 20 '") + KESTROVA_DUMP + "' " + args + " >'" +
+                              (out.empty() ? (Folder / "out").string() : out) + "' 2>'" +
+                              (Folder / "err").string() + "'";
         int status = std::system(command.c_str());
         return DumpRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(Folder / "out"),
                        ReadAll(Folder / "err")};
@@ -58,6 +62,11 @@ protected:
         std::vector<uint8_t> resource;
         EXPECT_EQ(BuildArticleResource(plain.data(), plain.size(), &resource), CompressOk);
         return Raw(name, resource);
+    }
+    std::string Fifo(const std::string& name) {
+        fs::path path = Folder / name;
+        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+        return path.string();
     }
     fs::path Folder;
 };
@@ -85,6 +94,8 @@ TEST_F(DumpTool, FilesThatAreNoResourceSayWhy) {
         {Raw("header", {0, 3, 0, 0, 0, 0, 0, 5, 0, 5, 1}), ": damaged: HeaderLength 3 is below 5"},
         {Raw("compressed", {0, 10, 0, 0, 0, 0, 0, 0, 0, 5, 1}), ": damaged: CompressedLength is 0"},
         {Raw("plain", {0, 10, 0, 0, 0, 0, 0, 5, 0, 0, 1}), ": damaged: PlainLength is 0"},
+        {Fifo("fifo"),
+         ": damaged: 0 bytes, fewer than the 10 of a resource's header"}, // no writer: not waited for
     };
     for (const Case& c : cases) {
         DumpRun r = Run("--file '" + c.Path + "'");
@@ -121,4 +132,14 @@ TEST_F(DumpTool, ADumpTheCompilerWouldRefuseSaysWhy) {
     EXPECT_NE(r.Err.find("the first record needs a text"), std::string::npos) << r.Err;
     // A whole text still dumps with status 0.
     EXPECT_EQ(Run("1").Exit, 0);
+}
+
+TEST_F(DumpTool, OutputThatCannotBeWrittenIsNoSuccess) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to stand for a full disk";
+    // A text, its raw bytes and the statistics, each redirected to a full disk.
+    for (const char* args : {"1", "--raw 1", "--stats"}) {
+        DumpRun r = Run(args, "/dev/full");
+        EXPECT_EQ(r.Exit, 3) << args;
+        EXPECT_EQ(r.Err, "kestrova-dump: cannot write the output (No space left on device)\n") << args;
+    }
 }

@@ -6,7 +6,8 @@
 //     kestrova-dump --stats [N | index]         sizes, ratios and construct totals (all by default)
 // A damaged resource gets the reader's own buffer-error message (or the header field refused) on
 // stderr and exit status 1; so does a dump that cannot compile back (a record cut short, a first
-// record without text), which says why. Usage errors name the argument and exit with 2.
+// record without text), which says why. Usage errors name the argument and exit with 2; output
+// that could not be written (a full disk under "> FILE") says why and exits with 3.
 // Every decoded buffer is the caller's (free) and is released before the next is read.
 #include "content/ArticleSource.h"
 #include "content/ContentStats.h"
@@ -28,7 +29,7 @@
 
 namespace {
 
-enum DumpExit { DumpOk = 0, DumpDamaged = 1, DumpUsage = 2 };
+enum DumpExit { DumpOk = 0, DumpDamaged = 1, DumpUsage = 2, DumpWriteFailed = 3 };
 
 // A resource holds at most a 6-byte header, 4 bytes of block header and 65,535 of tokens; a file
 // far larger is not one, and reading stops there.
@@ -126,6 +127,13 @@ DecodedResource DecodeResource(const uint8_t* bytes, size_t size) {
     return d;
 }
 
+// The reason the first write to standard output failed (0: none has).
+int OutputError = 0;
+
+void PutOut(const void* bytes, size_t size) {
+    if (std::fwrite(bytes, 1, size, stdout) != size && OutputError == 0) OutputError = errno ? errno : EIO;
+}
+
 bool LoadEmbedded(int number, std::vector<uint8_t>* bytes) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC r = FindResourceW(module, MAKEINTRESOURCEW(WORD(number + ArticleResourceBase)), RT_RCDATA);
@@ -139,14 +147,17 @@ bool LoadEmbedded(int number, std::vector<uint8_t>* bytes) {
 }
 
 // Reads a resource file, at most MaxResourceFileBytes of it; false with *why saying what is wrong.
+// A pipe is read as it comes (kestrova-dump --file <(...)); a FIFO no one writes to reads as empty
+// instead of waiting for a writer.
 bool LoadFile(const char* path, std::vector<uint8_t>* bytes, std::string* why) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return *why = std::string("cannot read (") + std::strerror(errno) + ")", false;
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         close(fd);
         return *why = "a folder, not a resource file", false;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // Reads on past the bound by one byte only, to tell a file that is too large.
     bytes->assign(MaxResourceFileBytes + 1, 0);
     size_t have = 0;
@@ -204,7 +215,7 @@ bool PrintSource(const DumpOptions& o, int number, const DecodedResource& d, boo
             std::fprintf(stderr, "note: %zu bytes after the ending Style byte are not shown\n",
                          notes.TrailingBytes);
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    PutOut(out.data(), out.size());
     // The dump is meant to compile back; when the compiler would refuse it, say why here.
     std::vector<uint8_t> again;
     SourceError error;
@@ -241,7 +252,7 @@ int DumpOne(const DumpOptions& o, int number, ContentStats* stats) {
     if (o.Stats) {
         AddContentStats(stats, StatsName(o, number), d.Plain, d.PlainLength, d.ResourceSize, index);
     } else if (o.Raw) {
-        std::fwrite(d.Plain, 1, d.PlainLength, stdout);
+        PutOut(d.Plain, d.PlainLength);
     } else if (!PrintSource(o, number, d, index)) {
         result = DumpDamaged;
     }
@@ -271,7 +282,15 @@ int main(int argc, char** argv) {
     if (o.Stats) {
         std::string report;
         WriteContentStats(stats, &report);
-        std::fputs(report.c_str(), stdout);
+        PutOut(report.data(), report.size());
+    }
+    // A dump redirected to a full disk is cut short: that is no success.
+    errno = 0;
+    if (std::fflush(stdout) != 0 && OutputError == 0) OutputError = errno ? errno : EIO;
+    if (OutputError != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kestrova-dump: cannot write the output (%s)\n",
+                     std::strerror(OutputError ? OutputError : EIO));
+        return DumpWriteFailed;
     }
     return result;
 }

@@ -234,5 +234,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "kestrova-render: text %d is not in this build\n", options.Number);
         return 1;
     }
-    return Render(options, text);
+    int status = Render(options, text);
+    // The line table redirected to a full disk is cut short: that is no success.
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kestrova-render: cannot write the line table (%s)\n",
+                     errno ? std::strerror(errno) : "a write failed");
+        return 1;
+    }
+    return status;
 }
