@@ -53,6 +53,21 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     return files;
 }
 
+// Runs check in a child process as a user whom permissions bind (root is not one: as root the child
+// acts as nobody) and says whether it returned true. Its errors go to the child's stderr.
+template <class Check>
+bool AsUserBoundByPermissions(Check check) {
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A good content folder (every text the same small one) with out/ compiled from it once.
 struct Compiled {
     fs::path Root, Out;
@@ -145,11 +160,13 @@ TEST(ContentSource, PathsThatCannotBeReadSayWhatIsWrong) {
     }
     alarm(0);
     EXPECT_EQ(text, "א");
-    if (geteuid() != 0) { // permissions do not bind root
-        fs::permissions(root / "good", fs::perms::none);
-        EXPECT_EQ(ReadSourceFile((root / "good").string(), &text, &why), SourceRead::Refused);
-        EXPECT_EQ(why, "cannot be read (Permission denied)");
-    }
+    fs::permissions(root / "good", fs::perms::none);
+    EXPECT_TRUE(AsUserBoundByPermissions([&] {
+        std::string text, why;
+        SourceRead read = ReadSourceFile((root / "good").string(), &text, &why);
+        std::fprintf(stderr, "%s\n", why.c_str());
+        return read == SourceRead::Refused && why == "cannot be read (Permission denied)";
+    }));
     fs::remove_all(root);
 }
 
@@ -163,6 +180,39 @@ TEST(ContentCompiler, SourcesThatCannotBeReadAreNamedInTheErrors) {
     EXPECT_EQ(CompileContent(c.Root.string(), c.Out.string(), &errors), ContentSourceError);
     EXPECT_NE(errors.find("texts/003.txt: a folder, not a file\n"), std::string::npos) << errors;
     EXPECT_NE(errors.find("index.txt: a link to a missing file\n"), std::string::npos) << errors;
+}
+
+TEST(ContentCompiler, FoldersThatCannotBeOpenedAreOneLineEach) {
+    Compiled c("folders");
+    std::string errors;
+    const std::string none = (c.Root / "none").string();
+    EXPECT_EQ(CompileContent(none, c.Out.string(), &errors), ContentSourceError);
+    EXPECT_EQ(errors, none + ": no such folder\n");
+    errors.clear();
+    const std::string index = (c.Root / ContentIndexFile).string();
+    EXPECT_EQ(CompileContent(index, c.Out.string(), &errors), ContentSourceError);
+    EXPECT_EQ(errors, index + ": not a folder\n");
+    // The texts folder: one line for it, and the index is still checked.
+    const fs::path texts = c.Root / ContentTextsFolder, moved = c.Root / "moved";
+    fs::rename(texts, moved);
+    fs::create_symlink("nowhere", texts);
+    fs::remove(c.Root / ContentIndexFile);
+    errors.clear();
+    EXPECT_EQ(CompileContent(c.Root.string(), c.Out.string(), &errors), ContentSourceError);
+    EXPECT_EQ(errors,
+              texts.string() + ": a link to a missing folder\n" + index + ": missing section index\n");
+    fs::remove(texts);
+    fs::rename(moved, texts);
+    fs::permissions(texts, fs::perms::none);
+    EXPECT_TRUE(AsUserBoundByPermissions([&] {
+        std::string errors;
+        ContentResult result = CompileContent(c.Root.string(), (c.Root / "out2").string(), &errors);
+        std::fputs(errors.c_str(), stderr);
+        return result == ContentSourceError &&
+               errors.rfind(texts.string() + ": cannot be read (Permission denied)\n", 0) == 0 &&
+               errors.find("001.txt") == std::string::npos;
+    }));
+    fs::permissions(texts, fs::perms::owner_all);
 }
 
 TEST(ContentCompiler, AFailedWriteLeavesTheOutputAsItWasAndSaysWhy) {

@@ -9,11 +9,17 @@
 #include "store/Compressor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -46,6 +52,22 @@ void CheckTextNames(const std::string& folder, std::string* errors, size_t* coun
     }
 }
 
+// The content folder and its texts folder are opened first: one that cannot be is one line saying
+// why, not a "missing text" for each of the 250 texts inside it.
+bool OpenableFolder(const std::string& path, std::string* errors, size_t* count) {
+    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) return close(fd), true;
+    int error = errno;
+    struct stat st;
+    bool link = error == ENOENT && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    std::string why = link               ? "a link to a missing folder"
+                      : error == ENOENT  ? "no such folder"
+                      : error == ENOTDIR ? "not a folder"
+                                         : "cannot be read (" + std::string(std::strerror(error)) + ")";
+    Report(errors, count, path + ": " + why);
+    return false;
+}
+
 bool Compress(const std::string& path, const std::vector<uint8_t>& plain, std::vector<uint8_t>* resource,
               std::string* errors, size_t* count) {
     CompressResult r = BuildArticleResource(plain.data(), plain.size(), resource);
@@ -68,8 +90,10 @@ std::string ContentBinName(int resourceId) {
 
 bool CompileContentFolder(const std::string& folder, CompiledContent* content, std::string* errors) {
     size_t count = 0;
-    CheckTextNames(folder, errors, &count);
-    for (int n = 1; n <= ContentTextCount; ++n) {
+    if (!OpenableFolder(folder, errors, &count)) return false;
+    bool texts = OpenableFolder((fs::path(folder) / ContentTextsFolder).string(), errors, &count);
+    if (texts) CheckTextNames(folder, errors, &count);
+    for (int n = 1; texts && n <= ContentTextCount; ++n) {
         std::string path = ContentTextPath(folder, n), source, why;
         SourceRead read = ReadSourceFile(path, &source, &why);
         if (read == SourceRead::Missing)
