@@ -14,10 +14,24 @@
 #include <map>
 #include <sstream>
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// A failure of the flush that puts the staged output on disk, armed by a test. This definition
+// takes the place of the C library's for the whole program; unarmed it passes the call on.
+static int SyncFailure = 0;
+
+extern "C" int syncfs(int fd) {
+    if (SyncFailure != 0) {
+        errno = SyncFailure;
+        return -1;
+    }
+    static auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "syncfs"));
+    return real(fd);
+}
 
 namespace {
 
@@ -234,6 +248,20 @@ TEST(ContentCompiler, AFailedWriteLeavesTheOutputAsItWasAndSaysWhy) {
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), ContentWriteError * 10 + 1);
+    EXPECT_EQ(Snapshot(c.Out), before);
+}
+
+TEST(ContentCompiler, OutputThatDoesNotReachTheDiskIsAFailedWrite) {
+    // Every write succeeded, but the flush to disk reports a lost write-back (a disk error, or a
+    // full disk found only at write-back on some file systems).
+    Compiled c("sync");
+    const auto before = Snapshot(c.Out);
+    std::string errors;
+    SyncFailure = EIO;
+    ContentResult result = CompileContent(c.Root.string(), c.Out.string(), &errors);
+    SyncFailure = 0;
+    EXPECT_EQ(result, ContentWriteError);
+    EXPECT_NE(errors.find(": cannot write to disk (Input/output error)"), std::string::npos) << errors;
     EXPECT_EQ(Snapshot(c.Out), before);
 }
 
