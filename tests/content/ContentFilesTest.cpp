@@ -101,6 +101,26 @@ struct Compiled {
     ~Compiled() { fs::remove_all(Root); }
 };
 
+// Compiles c in a child whose files may not pass 40 bytes, a stand-in for a full disk: every write
+// past it fails. The child's status is its ContentResult times 10, plus 1 when the errors gave the
+// system's reason.
+int CompileOnAFullDisk(const Compiled& c) {
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{40, 40};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string errors;
+        ContentResult result = CompileContent(c.Root.string(), c.Out.string(), &errors);
+        bool said = errors.find(": cannot write (File too large)") != std::string::npos;
+        _exit(int(result) * 10 + said);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 } // namespace
 
 TEST(ContentSource, ColumnsCountFromTheStartOfTheLine) {
@@ -232,23 +252,28 @@ TEST(ContentCompiler, FoldersThatCannotBeOpenedAreOneLineEach) {
 TEST(ContentCompiler, AFailedWriteLeavesTheOutputAsItWasAndSaysWhy) {
     Compiled c("full");
     const auto before = Snapshot(c.Out);
-    // A limit on file sizes stands in for a full disk: every write past it fails.
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{40, 40};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::string errors;
-        ContentResult result = CompileContent(c.Root.string(), c.Out.string(), &errors);
-        bool said = errors.find(": cannot write (File too large)") != std::string::npos;
-        _exit(int(result) * 10 + said);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), ContentWriteError * 10 + 1);
+    EXPECT_EQ(CompileOnAFullDisk(c), ContentWriteError * 10 + 1);
     EXPECT_EQ(Snapshot(c.Out), before);
+}
+
+TEST(ContentCompiler, WhatAKilledRunLeftIsPutRightByTheNext) {
+    // A run killed between its two renames: its staging folder holds the previous content, the
+    // output has none. The next run puts it back even when that run's own write then fails.
+    Compiled c("killed");
+    const auto before = Snapshot(c.Out);
+    const fs::path staging = c.Out / ".content-new-kill01";
+    fs::create_directories(staging / ContentBinFolder);
+    Write(staging / ContentBinFolder / "1001.bin", "half");
+    fs::rename(c.Out / ContentBinFolder, staging / "previous");
+    EXPECT_EQ(CompileOnAFullDisk(c), ContentWriteError * 10 + 1);
+    EXPECT_EQ(Snapshot(c.Out), before);
+    // A run killed while writing: the next good run leaves nothing of it.
+    fs::create_directories(staging / ContentBinFolder);
+    Write(staging / ContentBinFolder / "1001.bin", "half");
+    std::string errors;
+    ASSERT_EQ(CompileContent(c.Root.string(), c.Out.string(), &errors), ContentOk) << errors;
+    EXPECT_FALSE(fs::exists(staging));
+    EXPECT_EQ(Snapshot(c.Out).size(), before.size());
 }
 
 TEST(ContentCompiler, OutputThatDoesNotReachTheDiskIsAFailedWrite) {
