@@ -132,6 +132,10 @@ TEST(ContentSource, ColumnsCountFromTheStartOfTheLine) {
         "t.txt:1: bad escape at column 5: write \\xHH for a byte from 01 to FF, or \\\\ for a backslash");
     EXPECT_EQ(IndexError("heading : א\n        lesson 1 : א~\n").substr(0, 77),
               "index.txt:2: the letter code cannot carry '~' (U+007E) at column 21");
+    // A broken byte anywhere in a line is named by its column, never quoted in a message.
+    EXPECT_EQ(IndexError("heading : א\n        \xff lesson 1 : א\n"),
+              "index.txt:2: invalid UTF-8 at column 9");
+    EXPECT_EQ(ArticleError("@p\xd7\n"), "t.txt:1: invalid UTF-8 at column 3");
 }
 
 TEST(ContentSource, CarriageReturnsAloneEndLines) {

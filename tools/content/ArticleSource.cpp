@@ -3,10 +3,10 @@
 // parser reads back to the same Style and Param bytes.
 #include "content/ArticleSource.h"
 
-#include "store/DisplayOrder.h"
 #include "content/SourceText.h"
 #include "store/ArticleText.h"
 #include "store/Compressor.h"
+#include "store/DisplayOrder.h"
 
 #include <cstdio>
 
@@ -231,6 +231,8 @@ bool CompileArticleSource(const std::string& source, const std::string& fileName
     for (int line = 1; NextSourceLine(source, &pos, &raw); ++line) {
         std::string trimmed = TrimSourceLine(raw);
         if (!trimmed.empty() && trimmed[0] == '#') continue;
+        std::string message;
+        if (!CheckSourceUtf8(raw, &message)) return Fail(&p, line, message);
         // Columns in messages count from the start of the line, indentation included.
         size_t column = SourceColumnAt(raw, SourceLeadingBlanks(raw));
         bool ok = true;

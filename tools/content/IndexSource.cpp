@@ -4,8 +4,8 @@
 // writer leaves out what those defaults give, so a dump reads like what a person would write.
 #include "content/IndexSource.h"
 
-#include "store/DisplayOrder.h"
 #include "content/SourceText.h"
+#include "store/DisplayOrder.h"
 #include "store/SectionIndexFormat.h"
 
 #include <cstdio>
@@ -166,7 +166,7 @@ bool CompileIndexSource(const std::string& source, const std::string& fileName, 
         if (trimmed.empty() || trimmed[0] == '#') continue;
         IndexLine r;
         std::string message;
-        if (!ParseIndexLine(text, c, &r, &message)) {
+        if (!CheckSourceUtf8(text, &message) || !ParseIndexLine(text, c, &r, &message)) {
             *error = SourceError{fileName, line, message};
             return false;
         }

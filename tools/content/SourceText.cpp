@@ -174,6 +174,17 @@ size_t SourceLeadingBlanks(const std::string& text) {
     return n;
 }
 
+bool CheckSourceUtf8(const std::string& line, std::string* message) {
+    for (size_t i = 0; i < line.size();) {
+        size_t at = i;
+        if (DecodeUtf8(line, &i) == 0xFFFFFFFF) {
+            *message = "invalid UTF-8 at column " + std::to_string(SourceColumnAt(line, at));
+            return false;
+        }
+    }
+    return true;
+}
+
 size_t SourceColumnAt(const std::string& line, size_t offset) {
     size_t column = 1;
     for (size_t i = 0; i < offset && i < line.size(); ++i)

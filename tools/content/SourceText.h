@@ -18,6 +18,10 @@ constexpr char SourceEscape = '\\';
 bool EncodeSourceText(const std::string& utf8, std::vector<uint8_t>* out, std::string* message,
                       size_t firstColumn = 1);
 
+// False with "invalid UTF-8 at column N" (N in characters from the start of the line) when line is
+// not UTF-8; checked before a line is parsed, so that no message quotes broken bytes.
+bool CheckSourceUtf8(const std::string& line, std::string* message);
+
 // How WriteSourceText marks the bytes a plain source line could not hold as they are.
 enum SourceTextEdges {
     EscapeEdgeSpaces = 1, // a space first or last on the line (a source line is trimmed)
