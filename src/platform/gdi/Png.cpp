@@ -82,12 +82,15 @@ int CreateBeside(const char* path, std::string* temporary) {
 bool WriteSurfacePng(const Surface& s, const char* path) {
     if (path == nullptr || s.Pixels == nullptr) return false;
     struct stat st;
-    bool replace = lstat(path, &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
-    if (!replace) return WriteSurfaceTo(s, open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    bool exists = lstat(path, &st) == 0;
+    bool replace = exists ? S_ISREG(st.st_mode) : errno == ENOENT;
     std::string temporary;
-    int fd = CreateBeside(path, &temporary);
+    int fd = replace ? CreateBeside(path, &temporary) : -1;
+    // A file that may be written where no new file may be made is written in place.
+    if (fd < 0 && (!replace || (exists && errno == EACCES)))
+        return WriteSurfaceTo(s, open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (fd < 0) return false;
-    if (lstat(path, &st) == 0) fchmod(fd, st.st_mode & 07777); // a replaced picture keeps its mode
+    if (exists) fchmod(fd, st.st_mode & 07777); // a replaced picture keeps its mode
     bool ok = WriteSurfaceTo(s, fd) && rename(temporary.c_str(), path) == 0;
     if (!ok) {
         int error = errno;
