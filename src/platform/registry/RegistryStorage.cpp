@@ -26,6 +26,10 @@ constexpr int MaxLinkHops = 40;
 // Temporary files are <file><TempMark><six letters>; the marker names them as ours.
 constexpr const char* TempMark = ".tmp-";
 constexpr size_t TempLetters = 6;
+// How long a save or a key opened for writing waits for another process's lock before going on:
+// while that process saves nothing, and in all.
+constexpr int LockPatienceMs = 10000;
+constexpr int LockLimitMs = 60000;
 
 LONG ErrorFromErrno(int error, LONG otherwise) {
     switch (error) {
@@ -101,25 +105,42 @@ bool FollowLinks(const std::string& path, std::string* target) {
 
 enum class FileState { Missing, Parsed, Damaged, Refused };
 
-// Reads and parses the file at target (links already followed). Refused sets *error to the result
-// and has printed why; Damaged leaves the parse fault in *fault.
-FileState ReadFile(const std::string& target, RegKey* tree, RegParseError* fault, LONG* error) {
+void StampFrom(const struct stat& st, RegFileStamp* stamp) {
+    *stamp = RegFileStamp{true, st.st_dev, st.st_ino, (unsigned long long)st.st_size,
+                          (long long)st.st_ctim.tv_sec * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+bool SameStamp(const RegFileStamp& stamp, const struct stat& st) {
+    RegFileStamp now;
+    StampFrom(st, &now);
+    return stamp.Known && stamp.Device == now.Device && stamp.Inode == now.Inode && stamp.Size == now.Size &&
+           stamp.ChangedNs == now.ChangedNs;
+}
+
+// Reads and parses the file at target (links already followed); *stamp names the version read.
+// Refused sets *error to the result and, unless quiet, has printed why; Damaged leaves the parse
+// fault in *fault.
+FileState ReadFile(const std::string& target, RegKey* tree, RegParseError* fault, LONG* error,
+                   RegFileStamp* stamp, bool quiet = false) {
     // Non-blocking, so that a FIFO is refused instead of waited on.
     int fd = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     // No file, or a path through a plain file where a folder should be: there is nothing to keep.
     if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return FileState::Missing;
+    if (fd < 0 && quiet) return *error = ErrorFromErrno(errno, ERROR_ACCESS_DENIED), FileState::Refused;
     if (fd < 0) return *error = RefuseErrno(target, errno, ERROR_ACCESS_DENIED), FileState::Refused;
     struct stat st;
-    if (fstat(fd, &st) != 0) {
-        int statError = errno;
+    int statError = fstat(fd, &st) != 0 ? errno : 0;
+    if (statError != 0 || !S_ISREG(st.st_mode)) {
+        bool folder = statError == 0 && S_ISDIR(st.st_mode);
+        const char* why = statError != 0 ? std::strerror(statError)
+                          : folder       ? "it is a folder"
+                                         : "it is not a regular file";
         close(fd);
-        return *error = RefuseErrno(target, statError, ERROR_ACCESS_DENIED), FileState::Refused;
+        *error = statError != 0 ? ErrorFromErrno(statError, ERROR_ACCESS_DENIED) : ERROR_ACCESS_DENIED;
+        if (!quiet) Refuse(target, why, *error);
+        return FileState::Refused;
     }
-    if (!S_ISREG(st.st_mode)) {
-        const char* why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
-        close(fd);
-        return *error = Refuse(target, why, ERROR_ACCESS_DENIED), FileState::Refused;
-    }
+    StampFrom(st, stamp);
     // A file above the limit is read only as far as the limit and one byte, to be found damaged.
     size_t want = size_t(st.st_size) < RegMaxFileBytes ? size_t(st.st_size) : RegMaxFileBytes + 1;
     std::vector<BYTE> bytes(want);
@@ -130,7 +151,9 @@ FileState ReadFile(const std::string& target, RegKey* tree, RegParseError* fault
         if (n < 0) {
             int readError = errno;
             close(fd);
-            return *error = RefuseErrno(target, readError, ERROR_ACCESS_DENIED), FileState::Refused;
+            *error = ErrorFromErrno(readError, ERROR_ACCESS_DENIED);
+            if (!quiet) Refuse(target, std::strerror(readError), *error);
+            return FileState::Refused;
         }
         if (n == 0) break;
         have += size_t(n);
@@ -245,8 +268,37 @@ LONG ReplaceFile(const std::string& target, const std::string& text, const struc
     return ErrorFromErrno(error, ERROR_WRITE_FAULT);
 }
 
+// Takes the save lock on folder (the folder of target). A process that saves again and again (the
+// file keeps changing) is waited for up to LockLimitMs, one that keeps the lock without saving for
+// LockPatienceMs; then, or when the file system has no locks, false, and the save goes ahead unlocked
+// rather than hang the program. Not patient: one try only.
+bool LockFolder(int folder, const std::string& target, bool patient) {
+    struct stat seen = {};
+    for (int idle = 0, waited = 0;;) {
+        if (flock(folder, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK || !patient) return false;
+        struct stat now = {};
+        stat(target.c_str(), &now);
+        if (now.st_ino != seen.st_ino || now.st_ctim.tv_sec != seen.st_ctim.tv_sec ||
+            now.st_ctim.tv_nsec != seen.st_ctim.tv_nsec)
+            seen = now, idle = 0;
+        if (idle >= LockPatienceMs || waited >= LockLimitMs) {
+            std::fprintf(stderr,
+                         "registry: another process has held the lock of %s for %d s; going on without it\n",
+                         FolderOf(target).c_str(), waited / 1000);
+            return false;
+        }
+        // Short naps for the first second, so that a lock held only for a save is taken soon after.
+        int nap = waited < 1000 ? 1 : 10;
+        usleep(useconds_t(nap) * 1000);
+        waited += nap;
+        idle += nap;
+    }
+}
+
 // The merge and write of a save, under the lock held on folder when locked.
-LONG SaveLocked(const std::string& target, int folder, bool locked, RegKey* root) {
+LONG SaveLocked(const std::string& target, int folder, bool locked, RegKey* root, RegFileStamp* stamp) {
     if (locked) RemoveStaleTemps(folder, NameOf(target));
     struct stat old;
     bool exists = lstat(target.c_str(), &old) == 0;
@@ -259,7 +311,8 @@ LONG SaveLocked(const std::string& target, int folder, bool locked, RegKey* root
     RegKey file;
     RegParseError fault;
     LONG error = ERROR_SUCCESS;
-    switch (ReadFile(target, &file, &fault, &error)) {
+    RegFileStamp seen;
+    switch (ReadFile(target, &file, &fault, &error, &seen)) {
     case FileState::Refused:
         return error;
     case FileState::Damaged:
@@ -276,6 +329,9 @@ LONG SaveLocked(const std::string& target, int folder, bool locked, RegKey* root
     std::string text;
     if (!RegWriteFile(*root, &text)) return ERROR_FILE_TOO_LARGE;
     if ((error = ReplaceFile(target, text, exists ? &old : nullptr)) != ERROR_SUCCESS) return error;
+    // What is on disk is now what this process holds: no need to read it back at the next open.
+    struct stat written;
+    if (stat(target.c_str(), &written) == 0) StampFrom(written, stamp);
     // The rename is durable only once the folder's entry is on disk.
     if (fsync(folder) != 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
     RegForgetChanges(root);
@@ -294,8 +350,9 @@ std::string RegDefaultFilePath() {
     return std::string();
 }
 
-LONG RegLoadFile(const std::string& path, RegKey* root) {
+LONG RegLoadFile(const std::string& path, RegKey* root, RegFileStamp* stamp) {
     *root = RegKey();
+    *stamp = RegFileStamp();
     std::string target;
     if (!FollowLinks(path, &target)) {
         if (errno == ENOTDIR) return ERROR_SUCCESS;
@@ -303,7 +360,7 @@ LONG RegLoadFile(const std::string& path, RegKey* root) {
     }
     RegParseError fault;
     LONG error = ERROR_SUCCESS;
-    switch (ReadFile(target, root, &fault, &error)) {
+    switch (ReadFile(target, root, &fault, &error, stamp)) {
     case FileState::Refused:
         return error;
     case FileState::Damaged:
@@ -315,20 +372,51 @@ LONG RegLoadFile(const std::string& path, RegKey* root) {
     return ERROR_SUCCESS;
 }
 
-LONG RegSaveFile(const std::string& path, RegKey* root) {
+void RegRefreshFile(const std::string& path, RegKey* root, RegFileStamp* stamp) {
+    std::string target;
+    struct stat st;
+    if (!FollowLinks(path, &target) || stat(target.c_str(), &st) != 0 || SameStamp(*stamp, st)) return;
+    RegKey file;
+    RegParseError fault;
+    LONG error = ERROR_SUCCESS;
+    // A file gone, damaged or unreadable is left to the next save, which says what is wrong; the
+    // values in memory stay as they are. Saves replace the file whole, so no lock is needed to read it.
+    if (ReadFile(target, &file, &fault, &error, stamp, true) == FileState::Parsed)
+        RegMergeUnchanged(root, file);
+}
+
+int RegLockFile(const std::string& path) {
+    std::string target;
+    if (!FollowLinks(path, &target)) return -1;
+    std::string folderPath = FolderOf(target);
+    int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return -1;
+    if (LockFolder(folder, target, true)) return folder;
+    close(folder);
+    return -1;
+}
+
+void RegUnlockFile(int lock) {
+    if (lock >= 0) close(lock);
+}
+
+LONG RegSaveFile(const std::string& path, RegKey* root, RegFileStamp* stamp, int lock, bool patient) {
     std::string target;
     if (!FollowLinks(path, &target)) return RefuseErrno(path, errno, ERROR_ACCESS_DENIED);
     std::string folderPath = FolderOf(target);
     if (!MakeFolders(folderPath)) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
     int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
-    // Held across read, merge and rename, so that two processes saving at once never lose each
-    // other's values; released by the close. A file system without locks (ENOLCK) still gets an
-    // atomic, merged save, only without the lock and so without removing temporary files that
-    // another save may be writing.
-    int locked;
-    while ((locked = flock(folder, LOCK_EX)) != 0 && errno == EINTR) {}
-    LONG result = SaveLocked(target, folder, locked == 0, root);
+    // The lock is held across read, merge and rename, so that two processes saving at once never
+    // lose each other's values; released by the close. A lock this process already holds on the same
+    // folder is used as it is (a second one would wait for the first). A file system without locks
+    // (ENOLCK) still gets an atomic, merged save, only without the lock and so without removing
+    // temporary files that another save may be writing.
+    struct stat mine, held;
+    bool locked = lock >= 0 && fstat(lock, &held) == 0 && fstat(folder, &mine) == 0 &&
+                  held.st_dev == mine.st_dev && held.st_ino == mine.st_ino;
+    if (!locked) locked = LockFolder(folder, target, patient);
+    LONG result = SaveLocked(target, folder, locked, root, stamp);
     close(folder);
     return result;
 }
