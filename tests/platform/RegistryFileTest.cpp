@@ -155,8 +155,10 @@ TEST_F(RegistryFile, TheFileKeepsItsModeAndAReadOnlyFileIsNotReplaced) {
     const std::string before = ReadText(File);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(SaveDword(u"A", 3), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SaveDword(u"B", 3), ERROR_ACCESS_DENIED);
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line, not one per save: " << said;
     EXPECT_EQ(ReadText(File), before);
     // Once the user allows it again, the value kept in memory is written.
     ASSERT_EQ(chmod(File.c_str(), 0600), 0);

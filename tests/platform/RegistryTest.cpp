@@ -321,11 +321,16 @@ TEST_F(Registry, AFailedWriteIsReportedAndTheValuesStayInMemory) {
     PlatformResetRegistry(file.c_str());
     HKEY key = CreateSettingsKey();
     ASSERT_EQ(SetDword(key, u"Lesson", 7), ERROR_SUCCESS);
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(RegCloseKey(key), ERROR_PATH_NOT_FOUND);
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD type = 0;
     EXPECT_EQ(QueryBytes(key, u"Lesson", &type), (std::vector<BYTE>{7, 0, 0, 0}));
     EXPECT_EQ(RegFlushKey(key), ERROR_PATH_NOT_FOUND);
+    // The user is told, once for the two failed saves.
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("blocked/registry.reg cannot be used (Not a directory)"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     // Once the folder can be made the next flush writes what was kept.
     fs::remove(blocker);
     EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);

@@ -1,6 +1,8 @@
-// RegistryStorage.cpp: the registry file on disk. Nothing here keeps state; the caller owns the tree.
-// Every descriptor opened here is closed before the function that opened it returns; the folder's
-// descriptor carries the save lock, so closing it ends the lock.
+// RegistryStorage.cpp: the registry file on disk. Nothing here keeps state but the last line said on
+// stderr (so that a refusal repeated save after save is said once); the caller owns the tree. Every
+// descriptor opened here is closed before the function that opened it returns, except the one
+// RegLockFile hands to its caller, who closes it with RegUnlockFile; a folder's descriptor carries
+// the save lock, so closing it ends the lock.
 #include "platform/registry/RegistryStorage.h"
 
 #include "platform/Win32Registry.h"
@@ -55,11 +57,32 @@ LONG ErrorFromErrno(int error, LONG otherwise) {
     }
 }
 
+// The last line said by Say, forgotten when a save succeeds.
+std::string& LastSaid() {
+    static std::string said;
+    return said;
+}
+
+// One line on stderr, unless it is the line said last: a program that saves value after value into a
+// file it may not write hears why once, not once a value.
+void Say(const char* format, const std::string& path, const char* reason) {
+    char line[1024];
+    std::snprintf(line, sizeof line, format, path.c_str(), reason);
+    if (LastSaid() == line) return;
+    LastSaid() = line;
+    std::fputs(line, stderr);
+}
+
 // One line on stderr for a file the registry will not read or write, with the reason.
 LONG Refuse(const std::string& path, const char* reason, LONG result) {
-    std::fprintf(stderr, "registry: %s cannot be used (%s); settings are not saved there\n", path.c_str(),
-                 reason);
+    Say("registry: %s cannot be used (%s); settings are not saved there\n", path, reason);
     return result;
+}
+
+// One line on stderr for a save that failed on the way (a full disk, a read-only folder).
+LONG SaveFailed(const std::string& path, int error, LONG otherwise) {
+    Say("registry: %s cannot be saved (%s); the settings stay in memory\n", path, std::strerror(error));
+    return ErrorFromErrno(error, otherwise);
 }
 
 LONG RefuseErrno(const std::string& path, int error, LONG otherwise) {
@@ -252,7 +275,7 @@ int CreateTemp(const std::string& target, std::string* temp) {
 LONG ReplaceFile(const std::string& target, const std::string& text, const struct stat* old) {
     std::string temp;
     int fd = CreateTemp(target, &temp);
-    if (fd < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    if (fd < 0) return SaveFailed(target, errno, ERROR_WRITE_FAULT);
     bool ok = true;
     if (old != nullptr) {
         // Only root may give the file away; anyone else keeps it as theirs, which is all they can do.
@@ -265,7 +288,7 @@ LONG ReplaceFile(const std::string& target, const std::string& text, const struc
     if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, error = errno;
     if (ok) return ERROR_SUCCESS;
     unlink(temp.c_str());
-    return ErrorFromErrno(error, ERROR_WRITE_FAULT);
+    return SaveFailed(target, error, ERROR_WRITE_FAULT);
 }
 
 // Takes the save lock on folder (the folder of target). A process that saves again and again (the
@@ -327,14 +350,16 @@ LONG SaveLocked(const std::string& target, int folder, bool locked, RegKey* root
         break;
     }
     std::string text;
-    if (!RegWriteFile(*root, &text)) return ERROR_FILE_TOO_LARGE;
+    if (!RegWriteFile(*root, &text))
+        return SaveFailed(target, EFBIG, ERROR_WRITE_FAULT), ERROR_FILE_TOO_LARGE;
     if ((error = ReplaceFile(target, text, exists ? &old : nullptr)) != ERROR_SUCCESS) return error;
     // What is on disk is now what this process holds: no need to read it back at the next open.
     struct stat written;
     if (stat(target.c_str(), &written) == 0) StampFrom(written, stamp);
     // The rename is durable only once the folder's entry is on disk.
-    if (fsync(folder) != 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    if (fsync(folder) != 0) return SaveFailed(target, errno, ERROR_WRITE_FAULT);
     RegForgetChanges(root);
+    LastSaid().clear(); // a later failure is news again
     return ERROR_SUCCESS;
 }
 
@@ -404,9 +429,9 @@ LONG RegSaveFile(const std::string& path, RegKey* root, RegFileStamp* stamp, int
     std::string target;
     if (!FollowLinks(path, &target)) return RefuseErrno(path, errno, ERROR_ACCESS_DENIED);
     std::string folderPath = FolderOf(target);
-    if (!MakeFolders(folderPath)) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    if (!MakeFolders(folderPath)) return SaveFailed(target, errno, ERROR_WRITE_FAULT);
     int folder = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+    if (folder < 0) return SaveFailed(target, errno, ERROR_WRITE_FAULT);
     // The lock is held across read, merge and rename, so that two processes saving at once never
     // lose each other's values; released by the close. A lock this process already holds on the same
     // folder is used as it is (a second one would wait for the first). A file system without locks
