@@ -243,7 +243,8 @@ int Inject(const std::string& file) {
     }
     std::printf("registry faults: %d injected failures reported and the old file kept (%d after the rename, "
                 "new file whole), "
-                "%d harmless (a failed close of a read-only descriptor, a lock refused or a folder not "
+                "%d harmless (a failed close of a descriptor only read from or of one already fsynced, a "
+                "lock refused or a folder not "
                 "opened for it)\n",
                 reported, afterRename, harmless);
     return 0;

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,10 +131,20 @@ TEST_F(RegistryFile, TemporaryFilesOfAKilledSaveGoAtTheNextSave) {
     WriteText(File + ".tmp-Ab3dE9", "half a file");
     WriteText(File + ".tmp-x", "not ours: another length");
     WriteText(Folder + "/other.reg.tmp-Ab3dE9", "not ours: another file's");
+    // The file of a save still writing (one that gave up waiting for the folder's lock) is locked.
+    WriteText(File + ".tmp-Live00", "a save in progress");
+    int live = open((File + ".tmp-Live00").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(flock(live, LOCK_EX), 0);
     ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
     EXPECT_FALSE(fs::exists(File + ".tmp-Ab3dE9"));
     EXPECT_TRUE(fs::exists(File + ".tmp-x"));
     EXPECT_TRUE(fs::exists(Folder + "/other.reg.tmp-Ab3dE9"));
+    EXPECT_TRUE(fs::exists(File + ".tmp-Live00"));
+    close(live);
+    // Once its save is gone (killed: the kernel drops the lock), the next save removes it.
+    ASSERT_EQ(SaveDword(u"A", 2), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(File + ".tmp-Live00"));
 }
 
 TEST_F(RegistryFile, TheFileKeepsItsModeAndAReadOnlyFileIsNotReplaced) {

@@ -235,8 +235,18 @@ bool IsOurTemp(const std::string& fileName, const char* entry) {
            std::strlen(entry) == prefix.size() + TempLetters;
 }
 
-// Removes temporary files a killed save left behind. Called under the save lock, so none of them
-// belongs to a save in progress.
+// Opens a temporary file of ours to test its lock: for reading, or for writing when its mode (taken
+// from the settings file) allows only that; -1 when neither is allowed.
+int OpenTemp(int folder, const char* name) {
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = openat(folder, name, O_RDONLY | flags);
+    return fd >= 0 || errno != EACCES ? fd : openat(folder, name, O_WRONLY | flags);
+}
+
+// Removes temporary files a killed save left behind. A save holds a lock on its temporary file until
+// it has renamed it, and the kernel lets go of a killed process's locks, so only files no save holds
+// are removed: a process that waited too long for the folder's lock and saves without it keeps its
+// file.
 void RemoveStaleTemps(int folder, const std::string& fileName) {
     int listing = dup(folder);
     DIR* dir = listing < 0 ? nullptr : fdopendir(listing);
@@ -245,10 +255,12 @@ void RemoveStaleTemps(int folder, const std::string& fileName) {
         return;
     }
     while (dirent* entry = readdir(dir)) {
+        if (!IsOurTemp(fileName, entry->d_name)) continue;
+        int fd = OpenTemp(folder, entry->d_name);
         struct stat st;
-        if (IsOurTemp(fileName, entry->d_name) &&
-            fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0)
             unlinkat(folder, entry->d_name, 0);
+        if (fd >= 0) close(fd);
     }
     closedir(dir);
 }
@@ -265,6 +277,8 @@ int CreateTemp(const std::string& target, std::string* temp) {
         for (unsigned char r : random)
             temp->push_back(letters[r % (sizeof letters - 1)]);
         int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        // Marks the file as a save in progress for RemoveStaleTemps; without locks it goes unmarked.
+        if (fd >= 0) flock(fd, LOCK_EX | LOCK_NB);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -284,8 +298,10 @@ LONG ReplaceFile(const std::string& target, const std::string& text, const struc
     }
     ok = ok && WriteAll(fd, text) && fsync(fd) == 0;
     int error = errno;
-    if (close(fd) != 0 && ok) ok = false, error = errno;
+    // Renamed while still open, so that the file's lock lasts until it has its final name; once the
+    // fsync has succeeded a failing close has nothing left to lose.
     if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false, error = errno;
+    close(fd);
     if (ok) return ERROR_SUCCESS;
     unlink(temp.c_str());
     return SaveFailed(target, error, ERROR_WRITE_FAULT);
