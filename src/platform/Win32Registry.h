@@ -6,7 +6,8 @@
 // written through is closed, atomically; a file that cannot be parsed is renamed aside
 // (registry.reg.damaged-<n>) and the registry starts empty. Several processes may share the file:
 // a save takes the file as it then is and puts in it only the values this process set or deleted,
-// so the last writer wins per value, never for the whole file. A link is written through to its
+// so the last writer wins per value, never for the whole file; opening a key or querying a value first
+// takes in what another process has saved since. A link is written through to its
 // file; a folder, a FIFO, a link loop, an unreadable or read-only file is refused (one line on stderr)
 // and every save then fails, the values staying in memory.
 // Handles from RegOpenKeyExW/RegCreateKeyExW are released with RegCloseKey; a closed or made-up handle
@@ -59,12 +60,15 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 // Opens subKey below key (a null or empty subKey: a new handle to key itself). The access asked for
 // is kept: queries need KEY_QUERY_VALUE, writes KEY_SET_VALUE (else ERROR_ACCESS_DENIED). A missing
 // key gives ERROR_FILE_NOT_FOUND and a null *result. Key names compare without case (ASCII letters
-// only; Win32 folds all of Unicode). Sub-key paths use backslashes and may not start with one.
+// only; Win32 folds all of Unicode). Sub-key paths use backslashes and may not start with one. Not
+// Win32: a key opened with KEY_SET_VALUE holds the settings file's lock until it is closed, so another
+// process opening one for writing waits (10 s at most for a holder that saves nothing, then goes on).
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 // Opens subKey, creating every missing key of the path; *disposition (may be null) says which.
 // options must be REG_OPTION_NON_VOLATILE; class and security attributes are ignored. Creating needs
-// KEY_CREATE_SUB_KEY on key. Not Win32: names with a line break or an unpaired surrogate, which the
-// file cannot hold, give ERROR_INVALID_PARAMETER; paths deeper than 512 keys give ERROR_BAD_PATHNAME.
+// KEY_CREATE_SUB_KEY on key. KEY_SET_VALUE holds the file's lock as for RegOpenKeyExW. Not Win32: names with
+// a line break or an unpaired surrogate, which the file cannot hold, give ERROR_INVALID_PARAMETER; paths
+// deeper than 512 keys give ERROR_BAD_PATHNAME.
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM desired,
                      const LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
 // A value's type and bytes; a null or empty name is the default value. A null data asks only for the

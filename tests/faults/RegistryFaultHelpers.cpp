@@ -165,15 +165,32 @@ int Count(const std::string& file, const std::u16string& name, int n) {
         if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                             nullptr) != ERROR_SUCCESS)
             return Fail("cannot open the key of", file);
-        DWORD count = 0, size = sizeof count;
-        RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
-        ++count;
-        RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+        // A value of this process's own and one both processes add to, read and written back
+        // through the one key.
+        for (const std::u16string& counter : {name, std::u16string(SharedCount)}) {
+            DWORD count = 0, size = sizeof count;
+            RegQueryValueExW(key, counter.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
+            ++count;
+            RegSetValueExW(key, counter.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count),
+                           sizeof count);
+        }
         RegSetValueExW(key, u"Last", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
                        DWORD((name.size() + 1) * 2));
         if (RegCloseKey(key) != ERROR_SUCCESS) return Fail("a save failed in", file);
     }
     return 0;
+}
+
+int Hold(const std::string& file) {
+    PlatformResetRegistry(file.c_str());
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return Fail("cannot open the key of", file);
+    // Tells the driver the key is open; it stays open until the driver kills this process.
+    if (write(STDOUT_FILENO, "r", 1) != 1) return 1;
+    for (;;)
+        pause();
 }
 
 int Inject(const std::string& file) {
@@ -188,9 +205,10 @@ int Inject(const std::string& file) {
         for (int nth = 1;; ++nth) {
             const std::string before = ReadBytes(file);
             HKEY key = nullptr;
-            WriteGeneration(++g, &key);
             bool flush = nth % 2 == 0; // half the saves through RegFlushKey, half through RegCloseKey
+            // Armed before the key is opened: opening it for writing takes the file's lock.
             arm(call, nth, std::strcmp(call, "write") == 0 ? ENOSPC : EIO);
+            WriteGeneration(++g, &key);
             LONG status = flush ? RegFlushKey(key) : RegCloseKey(key);
             bool hit = fired() != 0;
             arm("", 0, 0);
@@ -204,7 +222,12 @@ int Inject(const std::string& file) {
                 return Fail("success reported for an unwritten file:", call);
             if (!hit) break;
             if (status == ERROR_SUCCESS) {
-                ++harmless; // a failed close of a descriptor only read from, a lock refused
+                // Only these may fail without harm: a close of a descriptor only read from, the lock
+                // refused or its folder not opened (the save goes ahead unlocked).
+                if (std::strcmp(call, "close") != 0 && std::strcmp(call, "flock") != 0 &&
+                    std::strcmp(call, "open") != 0)
+                    return Fail("a failure of this call was not reported:", call);
+                ++harmless;
                 continue;
             }
             ++reported;
@@ -218,18 +241,23 @@ int Inject(const std::string& file) {
             return Fail("the previous file was not kept when this call failed:", call + (" " + why));
         }
     }
-    std::printf("%d injected failures reported and the old file kept (%d after the rename, new file whole), "
-                "%d harmless (a failed close of a read-only descriptor, a lock the file system refuses)\n",
+    std::printf("registry faults: %d injected failures reported and the old file kept (%d after the rename, "
+                "new file whole), "
+                "%d harmless (a failed close of a descriptor only read from or of one already fsynced, a "
+                "lock refused or a folder not "
+                "opened for it)\n",
                 reported, afterRename, harmless);
     return 0;
 }
 
 int FullDisk(const std::string& folder) {
-    if (!PrivateMounts()) return std::printf("full disk: skipped, mounts are not permitted here\n"), Skipped;
+    if (!PrivateMounts())
+        return std::printf("registry faults: full disk: skipped, mounts are not permitted here\n"), Skipped;
     const std::string disk = folder + "/full", file = disk + "/registry.reg", filler = disk + "/filler";
     mkdir(disk.c_str(), 0700);
     if (mount("none", disk.c_str(), "tmpfs", 0, "size=256k,mode=0700") != 0)
-        return std::printf("full disk: skipped, tmpfs cannot be mounted (%s)\n", std::strerror(errno)),
+        return std::printf("registry faults: full disk: skipped, tmpfs cannot be mounted (%s)\n",
+                           std::strerror(errno)),
                Skipped;
     PlatformResetRegistry(file.c_str());
     HKEY key = nullptr;
@@ -256,14 +284,16 @@ int FullDisk(const std::string& folder) {
     // The same folder made read-only by a bind mount (which binds root too).
     if (mount(disk.c_str(), disk.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
         mount(nullptr, disk.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-        return std::printf("read-only folder: skipped (%s)\n", std::strerror(errno)), Skipped;
+        return std::printf("registry faults: read-only folder: skipped (%s)\n", std::strerror(errno)),
+               Skipped;
     WriteGeneration(3, &key);
     status = RegCloseKey(key);
     if (status != ERROR_ACCESS_DENIED)
         return Fail("a save in a read-only folder gave", std::to_string(status));
     if (FileGeneration(file, &why) != 2 || MemoryGeneration() != 3)
         return Fail("the read-only folder lost a file");
-    std::printf("full disk: ERROR_DISK_FULL, old file kept, saved once space was freed; read-only folder: "
+    std::printf("registry faults: full disk: ERROR_DISK_FULL, old file kept, saved once space was freed; "
+                "read-only folder: "
                 "ERROR_ACCESS_DENIED, old file kept\n");
     return 0;
 }

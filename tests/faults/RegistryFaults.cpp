@@ -25,6 +25,9 @@ using Clock = std::chrono::steady_clock;
 
 // Kills land up to this long after the helper has loaded the file: a few saves' time.
 constexpr int MaxKillDelayMicroseconds = 12000;
+// A save waits this long for a lock another process keeps (the registry's patience is ten seconds).
+constexpr double MinLockWaitSeconds = 9.5;
+constexpr double MaxLockWaitSeconds = 20;
 
 struct Options {
     std::string Self;
@@ -105,7 +108,8 @@ bool CheckKills(const Options& options, const std::string& folder) {
         advanced += g > last;
         last = g;
     }
-    std::printf("kill -9: %d kills of %d in %.1f s; the file was whole every time, old or new (%d saves "
+    std::printf("registry faults: kill -9: %d kills of %d in %.1f s; the file was whole every time, old or "
+                "new (%d saves "
                 "completed, %d kills left a half-written temporary file, removed at the next save)\n",
                 kills, options.Kills, SecondsSince(start), int(last - 1), midWrite);
     return kills > 0 && advanced > 0;
@@ -116,7 +120,8 @@ bool CheckInjected(const Options& options, const std::string& folder) {
     std::filesystem::create_directories(folder + "/inject");
     const std::string file = folder + "/inject/registry.reg";
     int status = Wait(StartHelper(options, {"--inject", file}, nullptr, true));
-    std::printf("injected failures: %s in %.1f s\n", status == 0 ? "passed" : "FAILED", SecondsSince(start));
+    std::printf("registry faults: injected failures: %s in %.1f s\n", status == 0 ? "passed" : "FAILED",
+                SecondsSince(start));
     return status == 0;
 }
 
@@ -129,19 +134,52 @@ bool CheckTwoWriters(const Options& options, const std::string& folder) {
     pid_t b = StartHelper(options, {"--count", file, "CountB", "500"}, nullptr);
     int statusA = Wait(a), statusB = Wait(b);
     long long countA = faults::FileDword(file, u"CountA"), countB = faults::FileDword(file, u"CountB");
+    long long shared = faults::FileDword(file, faults::SharedCount);
     std::string why;
     long long g = faults::FileGeneration(file, &why);
-    std::printf("two writers: 500 + 500 increments end at %lld + %lld = %lld, values of neither lost (%s) in "
+    std::printf("registry faults: two writers: 500 + 500 increments of a value each end at %lld + %lld, and "
+                "of one shared "
+                "value at %lld; values of neither lost (%s) in %.1f s\n",
+                countA, countB, shared, g == 1 ? "older values kept" : why.c_str(), SecondsSince(start));
+    return statusA == 0 && statusB == 0 && countA == 500 && countB == 500 && shared == 1000 && g == 1;
+}
+
+// A process that keeps a key open for writing holds the file's lock; another one's save waits for it
+// a bounded time, then goes ahead (said on stderr) instead of hanging.
+bool CheckHeldLock(const Options& options, const std::string& folder) {
+    auto start = Clock::now();
+    std::filesystem::create_directories(folder + "/held");
+    const std::string file = folder + "/held/registry.reg";
+    if (!SeedGeneration(file, 1)) return false;
+    int output = -1;
+    pid_t holder = StartHelper(options, {"--hold", file}, &output);
+    char ready = 0;
+    bool started = read(output, &ready, 1) == 1;
+    close(output);
+    auto saving = Clock::now();
+    PlatformResetRegistry(file.c_str());
+    HKEY key = nullptr;
+    LONG status = started ? faults::WriteGeneration(2, &key) : ERROR_INVALID_HANDLE;
+    if (status == ERROR_SUCCESS) status = RegCloseKey(key);
+    double waited = SecondsSince(saving);
+    kill(holder, SIGKILL);
+    Wait(holder);
+    std::string why;
+    long long g = faults::FileGeneration(file, &why);
+    PlatformResetRegistry(file.c_str());
+    std::printf("registry faults: a key held open for writing by another process: the save waited %.1f s, "
+                "then %s (%s) in "
                 "%.1f s\n",
-                countA, countB, countA + countB, g == 1 ? "older values kept" : why.c_str(),
-                SecondsSince(start));
-    return statusA == 0 && statusB == 0 && countA == 500 && countB == 500 && g == 1;
+                waited, status == ERROR_SUCCESS ? "went ahead" : "FAILED",
+                g == 2 ? "file whole" : why.c_str(), SecondsSince(start));
+    return started && status == ERROR_SUCCESS && g == 2 && waited >= MinLockWaitSeconds &&
+           waited <= MaxLockWaitSeconds;
 }
 
 bool CheckFullDisk(const Options& options, const std::string& folder) {
     auto start = Clock::now();
     int status = Wait(StartHelper(options, {"--full-disk", folder}, nullptr));
-    std::printf("full disk and read-only folder: %s in %.1f s\n",
+    std::printf("registry faults: full disk and read-only folder: %s in %.1f s\n",
                 status == 0                 ? "passed"
                 : status == faults::Skipped ? "skipped"
                                             : "FAILED",
@@ -154,6 +192,7 @@ int RunHelper(int argc, char** argv) {
     if (mode == "--save-loop" && argc == 3) return faults::SaveLoop(argv[2]);
     if (mode == "--inject" && argc == 3) return faults::Inject(argv[2]);
     if (mode == "--full-disk" && argc == 3) return faults::FullDisk(argv[2]);
+    if (mode == "--hold" && argc == 3) return faults::Hold(argv[2]);
     if (mode == "--count" && argc == 5) {
         std::string name = argv[3];
         return faults::Count(argv[2], std::u16string(name.begin(), name.end()), std::atoi(argv[4]));
@@ -187,6 +226,7 @@ int main(int argc, char** argv) {
     bool ok = CheckKills(options, folder);
     ok = CheckInjected(options, folder) && ok;
     ok = CheckTwoWriters(options, folder) && ok;
+    ok = CheckHeldLock(options, folder) && ok;
     ok = CheckFullDisk(options, folder) && ok;
     std::printf("registry faults: %s, %.1f s in all\n", ok ? "passed" : "FAILED", SecondsSince(start));
     std::error_code ignored;

@@ -12,6 +12,9 @@ namespace faults {
 // Exit status of a helper whose check could not run here (no mount permission): not a failure.
 constexpr int Skipped = 77;
 
+// The DWORD both counting helpers add one to each time.
+constexpr const char16_t* SharedCount = u"Shared";
+
 // Opens the settings key for writing and sets generation g in it; the caller closes or flushes.
 LONG WriteGeneration(DWORD g, HKEY* key);
 // The generation the file holds when it parses whole and every value agrees with it; -1 otherwise,
@@ -28,6 +31,7 @@ int CountTemps(const std::string& file);
 // Helper modes, run in a process of their own; each returns the process's exit status.
 int SaveLoop(const std::string& file);                                 // saves until killed
 int Count(const std::string& file, const std::u16string& name, int n); // n increments, a save each
+int Hold(const std::string& file);                                     // a key open for writing until killed
 int Inject(const std::string& file);                                   // every call of a save failing in turn
 int FullDisk(const std::string& folder);                               // tmpfs filled, then a read-only bind
 

@@ -9,8 +9,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -128,10 +131,20 @@ TEST_F(RegistryFile, TemporaryFilesOfAKilledSaveGoAtTheNextSave) {
     WriteText(File + ".tmp-Ab3dE9", "half a file");
     WriteText(File + ".tmp-x", "not ours: another length");
     WriteText(Folder + "/other.reg.tmp-Ab3dE9", "not ours: another file's");
+    // The file of a save still writing (one that gave up waiting for the folder's lock) is locked.
+    WriteText(File + ".tmp-Live00", "a save in progress");
+    int live = open((File + ".tmp-Live00").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(flock(live, LOCK_EX), 0);
     ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
     EXPECT_FALSE(fs::exists(File + ".tmp-Ab3dE9"));
     EXPECT_TRUE(fs::exists(File + ".tmp-x"));
     EXPECT_TRUE(fs::exists(Folder + "/other.reg.tmp-Ab3dE9"));
+    EXPECT_TRUE(fs::exists(File + ".tmp-Live00"));
+    close(live);
+    // Once its save is gone (killed: the kernel drops the lock), the next save removes it.
+    ASSERT_EQ(SaveDword(u"A", 2), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(File + ".tmp-Live00"));
 }
 
 TEST_F(RegistryFile, TheFileKeepsItsModeAndAReadOnlyFileIsNotReplaced) {
@@ -154,8 +167,10 @@ TEST_F(RegistryFile, TheFileKeepsItsModeAndAReadOnlyFileIsNotReplaced) {
     const std::string before = ReadText(File);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(SaveDword(u"A", 3), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SaveDword(u"B", 3), ERROR_ACCESS_DENIED);
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line, not one per save: " << said;
     EXPECT_EQ(ReadText(File), before);
     // Once the user allows it again, the value kept in memory is written.
     ASSERT_EQ(chmod(File.c_str(), 0600), 0);
@@ -251,4 +266,108 @@ TEST_F(RegistryFile, AnUnreadableFileIsRefusedWithOneLineAndKept) {
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     ASSERT_EQ(chmod(File.c_str(), 0600), 0);
     EXPECT_EQ(ReadText(File), before);
+}
+
+TEST_F(RegistryFile, WhatAnotherProcessSavedIsSeenAtTheNextLook) {
+    ASSERT_EQ(SaveDword(u"A", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SaveDword(u"B", 1), ERROR_SUCCESS);
+    EXPECT_EQ(InOtherProcess([](const char*) {
+                  HKEY sub = nullptr;
+                  bool ok = SaveDword(u"A", 2) == ERROR_SUCCESS && DeleteValue(u"B") == ERROR_SUCCESS &&
+                            SaveDword(u"New", 7) == ERROR_SUCCESS &&
+                            RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Tellgrove\\Kestrova\\Sub", 0,
+                                            nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &sub,
+                                            nullptr) == ERROR_SUCCESS &&
+                            RegCloseKey(sub) == ERROR_SUCCESS;
+                  _exit(ok ? 0 : 1);
+              }),
+              0);
+    // This process has not saved since: what it reads is what the other one saved, as on a system
+    // whose registry all processes share.
+    EXPECT_EQ(QueryDword(u"A"), 2);
+    EXPECT_EQ(QueryDword(u"B"), -1);
+    EXPECT_EQ(QueryDword(u"New"), 7);
+    HKEY sub = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Tellgrove\\Kestrova\\Sub", 0, KEY_READ, &sub),
+              ERROR_SUCCESS);
+    RegCloseKey(sub);
+}
+
+TEST_F(RegistryFile, AKeyOpenForWritingKeepsOtherWritersWaitingUntilItCloses) {
+    ASSERT_EQ(SaveDword(u"Count", 1), ERROR_SUCCESS);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    DWORD count = 0, size = sizeof count;
+    ASSERT_EQ(RegQueryValueExW(key, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size),
+              ERROR_SUCCESS);
+    // Another process adds one to the same value while this one is between its read and its save.
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        PlatformResetRegistry(File.c_str());
+        HKEY mine = nullptr;
+        DWORD seen = 0, seenSize = sizeof seen;
+        bool ok = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &mine, nullptr) == ERROR_SUCCESS &&
+                  RegQueryValueExW(mine, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&seen),
+                                   &seenSize) == ERROR_SUCCESS &&
+                  SetDword(mine, u"Count", seen + 1) == ERROR_SUCCESS && RegCloseKey(mine) == ERROR_SUCCESS;
+        _exit(ok ? 0 : 1);
+    }
+    usleep(300 * 1000);
+    ASSERT_EQ(SetDword(key, u"Count", count + 1), ERROR_SUCCESS);
+    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    // Neither increment is lost: the other process waited for this one's save and read its value.
+    EXPECT_EQ(QueryDword(u"Count"), 3);
+}
+
+TEST_F(RegistryFile, ValuesReadBackWithTheirTypesInTheNextProcess) {
+    // Written by one process, read by another that loads the file afresh.
+    EXPECT_EQ(InOtherProcess([](const char*) {
+                  HKEY key = nullptr;
+                  if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                      _exit(1);
+                  const WCHAR text[] = u"\u05E9\u05DC\u05D5\u05DD";
+                  const BYTE binary[] = {0, 1, 0xFE, 0xFF, 0x0D, 0x0A};
+                  const WCHAR multi[] = u"one\0two\0";
+                  const WCHAR expand[] = u"%HOME%\\x";
+                  SetDword(key, u"Dword", 0x80000001);
+                  RegSetValueExW(key, u"Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+                  RegSetValueExW(key, u"Binary", 0, REG_BINARY, binary, sizeof binary);
+                  RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi),
+                                 sizeof multi);
+                  RegSetValueExW(key, u"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand),
+                                 sizeof expand);
+                  _exit(RegCloseKey(key) == ERROR_SUCCESS ? 0 : 1);
+              }),
+              0);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    struct Expected {
+        const WCHAR* Name;
+        DWORD Type;
+        std::vector<BYTE> Bytes;
+    };
+    const Expected expected[] = {
+        {u"Dword", REG_DWORD, {0x01, 0, 0, 0x80}},
+        {u"Text", REG_SZ, {0xE9, 0x05, 0xDC, 0x05, 0xD5, 0x05, 0xDD, 0x05, 0, 0}},
+        {u"Binary", REG_BINARY, {0, 1, 0xFE, 0xFF, 0x0D, 0x0A}},
+        {u"Multi", REG_MULTI_SZ, {'o', 0, 'n', 0, 'e', 0, 0, 0, 't', 0, 'w', 0, 'o', 0, 0, 0, 0, 0}},
+        {u"Expand", REG_EXPAND_SZ, {'%', 0, 'H', 0, 'O', 0, 'M', 0, 'E', 0, '%', 0, '\\', 0, 'x', 0, 0, 0}},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(std::string(e.Name, e.Name + std::char_traits<char16_t>::length(e.Name)));
+        DWORD type = 0, size = 64;
+        BYTE data[64] = {};
+        ASSERT_EQ(RegQueryValueExW(key, e.Name, nullptr, &type, data, &size), ERROR_SUCCESS);
+        EXPECT_EQ(type, e.Type);
+        EXPECT_EQ(std::vector<BYTE>(data, data + size), e.Bytes);
+    }
+    RegCloseKey(key);
 }

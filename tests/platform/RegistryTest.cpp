@@ -15,6 +15,7 @@
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -320,25 +321,57 @@ TEST_F(Registry, AFailedWriteIsReportedAndTheValuesStayInMemory) {
     PlatformResetRegistry(file.c_str());
     HKEY key = CreateSettingsKey();
     ASSERT_EQ(SetDword(key, u"Lesson", 7), ERROR_SUCCESS);
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(RegCloseKey(key), ERROR_PATH_NOT_FOUND);
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD type = 0;
     EXPECT_EQ(QueryBytes(key, u"Lesson", &type), (std::vector<BYTE>{7, 0, 0, 0}));
     EXPECT_EQ(RegFlushKey(key), ERROR_PATH_NOT_FOUND);
+    // The user is told, once for the two failed saves.
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("blocked/registry.reg cannot be used (Not a directory)"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     // Once the folder can be made the next flush writes what was kept.
     fs::remove(blocker);
     EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
     EXPECT_NE(ReadText(file).find("\"Lesson\"=dword:00000007"), std::string::npos);
     RegCloseKey(key);
 
-    if (geteuid() == 0) return; // permissions below do not bind root
+    // A folder its owner made read-only, with the file in it. Permissions do not bind root, so the
+    // save runs in a child as nobody, to whom the folder and file then belong.
     PlatformResetRegistry(File.c_str());
-    fs::permissions(Folder, fs::perms::owner_read | fs::perms::owner_exec);
     key = CreateSettingsKey();
-    ASSERT_EQ(SetDword(key, u"Lesson", 9), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(key), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-    RegCloseKey(key);
+    ASSERT_EQ(SetDword(key, u"Lesson", 8), ERROR_SUCCESS);
+    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    const std::string before = ReadText(File);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(Folder.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(File.c_str(), 65534, 65534), 0);
+    }
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        if (chmod(Folder.c_str(), 0500) != 0) _exit(3);
+        PlatformResetRegistry(File.c_str());
+        HKEY mine = nullptr;
+        DWORD value = 9, size = sizeof value;
+        bool refused = RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       KEY_ALL_ACCESS, nullptr, &mine, nullptr) == ERROR_SUCCESS &&
+                       SetDword(mine, u"Lesson", 9) == ERROR_SUCCESS &&
+                       RegCloseKey(mine) == ERROR_ACCESS_DENIED;
+        // The value stays in memory; the program goes on reading it.
+        bool kept = RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &mine) == ERROR_SUCCESS &&
+                    RegQueryValueExW(mine, u"Lesson", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                                     &size) == ERROR_SUCCESS &&
+                    value == 9;
+        _exit(refused && kept ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadText(File), before);
+    EXPECT_TRUE(fs::exists(File));
 }
 
 TEST_F(Registry, AFileThatCannotBeReadIsNeverWrittenOver) {

@@ -2,8 +2,10 @@
 // the first call); its handles live in the platform's one handle table, so a closed or made-up
 // handle is refused, never followed. HKEY_CURRENT_USER is not in the table: it always
 // names the hive and has every access right. The tree owns every key; closing a handle frees only
-// its slot. Keys are never deleted while the process runs, so a handle's key pointer stays valid
-// until PlatformResetRegistry, which also invalidates every handle.
+// its slot. Keys are never deleted while the process runs (merging another process's saves only adds
+// keys), so a handle's key pointer stays valid until PlatformResetRegistry, which also invalidates
+// every handle. A key opened for writing holds the file's lock until it is closed; the record owns
+// that lock's descriptor while any such key is open.
 #include "platform/Win32Registry.h"
 
 #include "platform/base/HandleTable.h"
@@ -25,6 +27,7 @@ struct OpenKey {
     REGSAM Access;
     size_t Depth;      // keys from the hive down, the hive being 1
     bool WroteThrough; // the file is written when this handle is closed
+    bool HoldsLock;    // opened for writing: one of the users of the file's lock
 };
 
 struct Registry {
@@ -39,6 +42,9 @@ struct Registry {
     LONG SaveRefused = ERROR_SUCCESS;
     bool Dirty = false;
     bool WroteThroughRoot = false; // written through HKEY_CURRENT_USER itself
+    RegFileStamp Stamp;            // the version of the file last read or written
+    int Lock = -1;                 // RegLockFile's descriptor while keys opened for writing are open
+    int LockUsers = 0;             // how many such keys
 };
 
 // The record itself, loaded or not.
@@ -52,8 +58,9 @@ Registry& State() {
     Registry& registry = Stored();
     if (!registry.Loaded) {
         registry.Path = registry.PathGiven ? registry.GivenPath : RegDefaultFilePath();
-        registry.SaveRefused =
-            registry.Path.empty() ? ERROR_PATH_NOT_FOUND : RegLoadFile(registry.Path, &registry.Root);
+        registry.SaveRefused = registry.Path.empty()
+                                   ? ERROR_PATH_NOT_FOUND
+                                   : RegLoadFile(registry.Path, &registry.Root, &registry.Stamp);
         bool created = false;
         registry.CurrentUser = RegFindOrAddSubKey(&registry.Root, CurrentUserHive, &created);
         registry.Loaded = registry.CurrentUser != nullptr;
@@ -67,7 +74,7 @@ LONG Resolve(HKEY key, OpenKey** record, OpenKey* hive) {
     *record = nullptr;
     if (!r.Loaded) return ERROR_OUTOFMEMORY;
     if (key == HKEY_CURRENT_USER) {
-        *hive = OpenKey{r.CurrentUser, KEY_ALL_ACCESS, 1, false};
+        *hive = OpenKey{r.CurrentUser, KEY_ALL_ACCESS, 1, false, false};
         return ERROR_SUCCESS;
     }
     *record = static_cast<OpenKey*>(HandleLookup(HandleKind::RegistryKey, key));
@@ -85,9 +92,36 @@ LONG Register(const OpenKey& open, PHKEY result) {
     return ERROR_SUCCESS;
 }
 
+// Brings in what another process has saved since this one last read or wrote the file.
+void Refresh(Registry& r) {
+    if (r.Loaded && r.SaveRefused == ERROR_SUCCESS) RegRefreshFile(r.Path, &r.Root, &r.Stamp);
+}
+
+// A key opened for writing holds the file's lock until it is closed, so that a value read, changed
+// and saved through it (a counter, a list) is not changed by another process in between; the file
+// is read again once the lock is held. True when the caller must call EndWrite.
+bool BeginWrite(REGSAM desired) {
+    Registry& r = State();
+    if (!r.Loaded || r.SaveRefused != ERROR_SUCCESS || (desired & KEY_SET_VALUE) == 0) {
+        Refresh(r);
+        return false;
+    }
+    if (r.LockUsers++ == 0) r.Lock = RegLockFile(r.Path);
+    Refresh(r);
+    return true;
+}
+
+void EndWrite(bool began) {
+    Registry& r = Stored();
+    if (!began || r.LockUsers == 0 || --r.LockUsers > 0) return;
+    RegUnlockFile(r.Lock);
+    r.Lock = -1;
+}
+
 // Frees an open key's handle and record.
 void Unregister(HKEY key, OpenKey* record) {
     HandleRemove(HandleKind::RegistryKey, key);
+    EndWrite(record->HoldsLock);
     delete record;
 }
 
@@ -123,7 +157,9 @@ LONG Flush() {
     Registry& r = State();
     if (!r.Dirty) return ERROR_SUCCESS;
     if (r.SaveRefused != ERROR_SUCCESS) return r.SaveRefused;
-    LONG result = RegSaveFile(r.Path, &r.Root);
+    // Keys open for writing without the lock: waiting for it once more would only double the delay.
+    bool patient = r.LockUsers == 0 || r.Lock >= 0;
+    LONG result = RegSaveFile(r.Path, &r.Root, &r.Stamp, r.Lock, patient);
     if (result == ERROR_SUCCESS) r.Dirty = false;
     return result;
 }
@@ -141,6 +177,25 @@ LONG ResolveForWrite(HKEY key, OpenKey** record, OpenKey* hive) {
     return (open.Access & KEY_SET_VALUE) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
+// Walks names down from base, creating the keys that are missing; *creating says whether any was.
+LONG WalkOrCreate(const OpenKey& base, const std::vector<std::u16string_view>& names, RegKey** node,
+                  bool* creating) {
+    *node = base.Key;
+    size_t found = 0;
+    for (; found < names.size(); ++found) {
+        RegKey* next = RegFindSubKey(*node, names[found]);
+        if (next == nullptr) break;
+        *node = next;
+    }
+    *creating = found < names.size();
+    if (*creating && (base.Access & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;
+    for (size_t i = found; i < names.size(); ++i) {
+        bool created = false;
+        if ((*node = RegFindOrAddSubKey(*node, names[i], &created)) == nullptr) return ERROR_OUTOFMEMORY;
+    }
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result) {
@@ -152,10 +207,14 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM desired, PHKEY result
     if (status == ERROR_SUCCESS) status = SplitPath(subKey, &names);
     if (status != ERROR_SUCCESS) return status;
     const OpenKey& base = record ? *record : hive;
+    bool writing = BeginWrite(desired);
     RegKey* node = base.Key;
-    for (std::u16string_view name : names)
-        if ((node = RegFindSubKey(node, name)) == nullptr) return ERROR_FILE_NOT_FOUND;
-    return Register(OpenKey{node, desired, base.Depth + names.size(), false}, result);
+    for (size_t i = 0; i < names.size() && node != nullptr; ++i)
+        node = RegFindSubKey(node, names[i]);
+    status = node ? Register(OpenKey{node, desired, base.Depth + names.size(), false, writing}, result)
+                  : ERROR_FILE_NOT_FOUND;
+    if (status != ERROR_SUCCESS) EndWrite(writing);
+    return status;
 }
 
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REGSAM desired,
@@ -172,24 +231,15 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD options, REG
         if (!RegNameIsStorable(name)) return ERROR_INVALID_PARAMETER;
     OpenKey& base = record ? *record : hive;
     if (base.Depth + names.size() > RegMaxDepth) return ERROR_BAD_PATHNAME;
-    RegKey* node = base.Key;
-    size_t found = 0;
-    for (; found < names.size(); ++found) {
-        RegKey* next = RegFindSubKey(node, names[found]);
-        if (next == nullptr) break;
-        node = next;
-    }
-    bool creating = found < names.size();
-    if (creating && (base.Access & KEY_CREATE_SUB_KEY) == 0) return ERROR_ACCESS_DENIED;
-    for (size_t i = found; i < names.size(); ++i) {
-        bool created = false;
-        if ((node = RegFindOrAddSubKey(node, names[i], &created)) == nullptr) return ERROR_OUTOFMEMORY;
-    }
-    OpenKey open{node, desired, base.Depth + names.size(), false};
-    if (creating) MarkWritten(&open);
-    status = Register(open, result);
-    if (status == ERROR_SUCCESS && disposition != nullptr)
-        *disposition = creating ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    bool writing = BeginWrite(desired);
+    RegKey* node = nullptr;
+    bool creating = false;
+    status = WalkOrCreate(base, names, &node, &creating);
+    OpenKey open{node, desired, base.Depth + names.size(), false, writing};
+    if (status == ERROR_SUCCESS && creating) MarkWritten(&open);
+    if (status == ERROR_SUCCESS) status = Register(open, result);
+    if (status != ERROR_SUCCESS) return EndWrite(writing), status;
+    if (disposition != nullptr) *disposition = creating ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return status;
 }
 
@@ -201,6 +251,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD typ
     if (status != ERROR_SUCCESS) return status;
     const OpenKey& open = record ? *record : hive;
     if ((open.Access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    Refresh(State());
     std::u16string_view name = valueName == nullptr ? std::u16string_view() : std::u16string_view(valueName);
     auto it = open.Key->Values.find(name);
     if (it == open.Key->Values.end()) return ERROR_FILE_NOT_FOUND;
@@ -236,6 +287,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
     LONG status = ResolveForWrite(key, &record, &hive);
     if (status != ERROR_SUCCESS) return status;
     OpenKey& open = record ? *record : hive;
+    Refresh(State());
     if (ValueName(valueName, &name) != ERROR_SUCCESS || !RegEraseValue(open.Key, name))
         return ERROR_FILE_NOT_FOUND;
     open.Key->Changed[std::u16string(name)] = false;
@@ -260,9 +312,11 @@ LONG RegCloseKey(HKEY key) {
         r.WroteThroughRoot = false;
     } else {
         wrote = record->WroteThrough;
-        Unregister(key, record);
     }
-    return wrote ? Flush() : ERROR_SUCCESS;
+    // Saved before the handle lets the file's lock go, so the save is part of what it held.
+    LONG result = wrote ? Flush() : ERROR_SUCCESS;
+    if (record != nullptr) Unregister(key, record);
+    return result;
 }
 
 void PlatformResetRegistry(const char* filePath) {
@@ -275,12 +329,16 @@ void PlatformResetRegistry(const char* filePath) {
     r.CurrentUser = nullptr;
     r.Dirty = false;
     r.WroteThroughRoot = false;
+    r.Stamp = RegFileStamp();
     HandleForEach(
         HandleKind::RegistryKey,
         [](void* handle, void* record, void*) {
             Unregister(static_cast<HKEY>(handle), static_cast<OpenKey*>(record));
         },
         nullptr);
+    RegUnlockFile(r.Lock);
+    r.Lock = -1;
+    r.LockUsers = 0;
 }
 
 std::string PlatformRegistryFilePath() {
