@@ -1,7 +1,7 @@
 // XvfbClipboardTest.cpp: the system clipboard between the backend and xclip under Xvfb: our text
 // (Hebrew included) and RTF under every target name, xclip's text and RTF read back, 2 MB both
-// ways through INCR, ownership lost to another program, a bounded wait on a silent owner, and the
-// hand-over to a clipboard manager at close.
+// ways through INCR, ownership lost to another program, a bounded wait on a silent owner and no
+// mix-up with its late answers, and the hand-over to a clipboard manager at close.
 // The Win32 names first: Xlib's macros (None, Bool, Status) come with XvfbSupport.h.
 #include "platform/Win32Clipboard.h"
 #include "platform/backend/ServiceBackend.h"
@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -213,6 +214,68 @@ TEST(XvfbClipboard, ASilentOwnerCostsAtMostABoundedWait) {
     EXPECT_LT(ms.count(), 1500);
     XDestroyWindow(display, silent);
     XSync(display, False);
+}
+
+// An owner on its own connection and thread that holds back its answers to the requests of a first
+// read until that read has given up, then answers them ("stale"), and answers any later request at
+// once ("fresh").
+struct LateOwner {
+    std::atomic<bool> Ready{false}, AnswerHeld{false}, Done{false};
+};
+
+void Answer(Display* d, const XSelectionRequestEvent& request, const std::string& text) {
+    XChangeProperty(d, request.requestor, request.property, XInternAtom(d, "UTF8_STRING", False), 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
+    XSelectionEvent notify = {};
+    notify.type = SelectionNotify;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = request.property;
+    notify.time = request.time;
+    XSendEvent(d, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&notify));
+    XFlush(d);
+}
+
+void RunLateOwner(LateOwner* o) {
+    Display* d = XOpenDisplay(nullptr);
+    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(d, XInternAtom(d, "CLIPBOARD", False), w, CurrentTime);
+    XSync(d, False);
+    o->Ready = true;
+    std::vector<XSelectionRequestEvent> held;
+    while (!o->Done) {
+        if (o->AnswerHeld && !held.empty()) {
+            for (const XSelectionRequestEvent& request : held)
+                Answer(d, request, "stale");
+            held.clear();
+        }
+        XEvent event;
+        if (!XCheckTypedEvent(d, SelectionRequest, &event)) {
+            usleep(2000);
+            continue;
+        }
+        if (o->AnswerHeld)
+            Answer(d, event.xselectionrequest, "fresh");
+        else
+            held.push_back(event.xselectionrequest);
+    }
+    XDestroyWindow(d, w);
+    XCloseDisplay(d);
+}
+
+TEST(XvfbClipboard, ALateAnswerToAnEarlierReadIsNotTakenForTheNext) {
+    XVFB_REQUIRE_BACKEND();
+    LateOwner owner;
+    std::thread thread(RunLateOwner, &owner);
+    while (!owner.Ready)
+        usleep(1000);
+    EXPECT_EQ(ReadText(), u"<none>"); // gives up on the held answers
+    owner.AnswerHeld = true;
+    usleep(100000); // the late answers reach our connection before the next read asks
+    EXPECT_EQ(ReadText(), u"fresh");
+    owner.Done = true;
+    thread.join();
 }
 
 TEST(XvfbClipboard, EmptyPublishGivesUpTheSelection) {

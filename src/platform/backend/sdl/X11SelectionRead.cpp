@@ -1,6 +1,7 @@
 // X11SelectionRead.cpp: reads another program's CLIPBOARD in one of our formats. The calling
 // thread asks the owner for each target the format is known by, best first, on a connection of its
-// own (opened on first use, closed with the backend). An owner that does not answer costs at most
+// own (opened on first use, closed with the backend), each request in a property of its own so that
+// a late answer is never taken for a later one. An owner that does not answer costs at most
 // X11SelectionStepMs in all; an INCR transfer may take that long for each of its pieces. The block
 // returned is malloc'd; the caller frees it.
 #include "platform/backend/sdl/ClipboardFormats.h"
@@ -13,10 +14,17 @@
 
 namespace {
 
+// Each request names a property of its own, in turn: an owner that answers after we gave up on it
+// writes to a property the next request does not read, and its SelectionNotify names that property.
+constexpr int ReplyProperties = 16; // several reads of three targets each
+
 struct SelectionReader {
     Display* Connection;
     Window Hidden;
-    Atom Clipboard, Property, Incr;
+    Atom Clipboard, Incr;
+    Atom Replies[ReplyProperties];
+    int NextReply;
+    Atom Property; // the current request's
 };
 
 SelectionReader* Reader = nullptr;
@@ -30,18 +38,24 @@ bool OpenReader() {
     Reader->Hidden = XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0);
     XSelectInput(connection, Reader->Hidden, PropertyChangeMask);
     Reader->Clipboard = XInternAtom(connection, "CLIPBOARD", False);
-    Reader->Property = XInternAtom(connection, "KESTROVA_SELECTION", False);
+    for (int i = 0; i < ReplyProperties; ++i)
+        Reader->Replies[i] =
+            XInternAtom(connection, ("KESTROVA_SELECTION_" + std::to_string(i)).c_str(), False);
+    Reader->NextReply = 0;
+    Reader->Property = Reader->Replies[0];
     Reader->Incr = XInternAtom(connection, "INCR", False);
     return true;
 }
 
-// Waits for the SelectionNotify answering target, or (target None) for a new value of our
-// property; events before it are stale answers or our own deletions and are dropped.
+// Waits for the SelectionNotify answering target in the current property (or refusing it), or
+// (target None) for a new value of that property; events before it are late answers to earlier
+// requests or our own deletions and are dropped.
 bool WaitFor(SelectionReader* r, Atom target, XEvent* event, uint64_t deadline) {
     for (;;) {
         while (XPending(r->Connection) > 0) {
             XNextEvent(r->Connection, event);
-            if (target != None && event->type == SelectionNotify && event->xselection.target == target)
+            if (target != None && event->type == SelectionNotify && event->xselection.target == target &&
+                (event->xselection.property == r->Property || event->xselection.property == None))
                 return true;
             if (target == None && event->type == PropertyNotify && event->xproperty.atom == r->Property &&
                 event->xproperty.state == PropertyNewValue)
@@ -99,6 +113,8 @@ bool ReadIncr(SelectionReader* r, std::string* bytes, Atom* type) {
 // Asks the owner for target; the bytes and the name of the type it answered with.
 bool ReadTarget(SelectionReader* r, Atom target, std::string* bytes, std::string* typeName,
                 uint64_t deadline) {
+    r->Property = r->Replies[r->NextReply];
+    r->NextReply = (r->NextReply + 1) % ReplyProperties;
     XDeleteProperty(r->Connection, r->Hidden, r->Property);
     XConvertSelection(r->Connection, r->Clipboard, target, r->Property, r->Hidden, CurrentTime);
     XEvent event;
