@@ -26,6 +26,8 @@ TEST_PACKAGES=(
     # A virtual X server for the desktop backend's tests, and the tools that type, click and use
     # the clipboard on it as another program would.
     xvfb xdotool xclip
+    # A Wayland compositor that draws into a window of that X server: the demo in a pure Wayland session.
+    weston
     # A word processor that opens the copied RTF (text and PDF), and the PDF page drawn as a PNG.
     libreoffice-writer-nogui poppler-utils
 )
