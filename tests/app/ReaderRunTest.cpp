@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 constexpr const char* CommandBarMode = "KESTROVA_PLATFORM_VERSION=4.20";
@@ -285,4 +287,45 @@ TEST(ReaderRun, ScrollBarsAndWheel) {
     EXPECT_EQ(run.States[3]["BottomPane"]["TopLine"].Int(),
               4 + run.States[2]["BottomPane"]["PaintedLines"].Int() - 1);
     EXPECT_EQ(run.States[3]["TopPane"]["TopLine"].Int(), 1);
+}
+
+// A reader run headless under a script that gets SIGTERM (a test harness's timeout, the end of a
+// session) stops its script where it is and closes in order: the place it had reached is saved.
+// The script prints its state before a long sleep; the signal comes once that line is read.
+TEST(ReaderRun, SigtermStopsTheScriptAndThePlaceIsSaved) {
+    std::string reg = Settings();
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        setenv("KESTROVA_REGISTRY", reg.c_str(), 1);
+        execl(KESTROVA_PROGRAM, KESTROVA_PROGRAM, "--headless", "-e",
+              "key Next; wait; state; sleep 60000; key Next; wait", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string printed;
+    char c = 0;
+    while (printed.find('\n') == std::string::npos && read(out[0], &c, 1) == 1)
+        printed += c;
+    close(out[0]);
+    ASSERT_EQ(printed.compare(0, 2, "{\""), 0) << printed;
+    long reached = JsonReader(printed).Read()["TopPane"]["TopLine"].Int();
+    EXPECT_GT(reached, 0);
+    kill(child, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i)
+        usleep(50000);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the reader went on sleeping after SIGTERM";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::string saved = ReadWholeFile(reg);
+    EXPECT_EQ(saved.find("\"LastPosition\"=dword:00000000"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"LastPosition\"="), std::string::npos) << saved;
 }

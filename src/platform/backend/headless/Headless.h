@@ -35,6 +35,12 @@ constexpr long ScriptLongestWaitMs = 600000;
 // WaitEvent: the next event of the current command, or the next command's.
 void ScriptStart(ScriptProgram program);
 bool ScriptNextEvent(BackendEvent* event, int timeoutMs);
+// A program run under a script ends in order on SIGTERM or SIGINT, as on the desktop: the script
+// stops at the command it is on (a `sleep` cut short) and the closing steps follow. Installed for
+// scripts of a program's command line only, so a test process keeps its own signal handling.
+void ScriptCatchEndSignals();
+// Whether such a signal came (the backend's QuitRequested).
+bool ScriptEndRequested();
 
 // The virtual clock and the screen (HeadlessBackend.cpp).
 uint32_t HeadlessNow();

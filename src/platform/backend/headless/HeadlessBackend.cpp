@@ -55,6 +55,7 @@ bool LoadScript(const char* name, const char* text, std::string* error) {
     ScriptProgram program;
     if (!ScriptParse(name ? name : "", text ? text : "", &program, error)) return false;
     ScriptStart(std::move(program));
+    ScriptCatchEndSignals();
     return true;
 }
 
@@ -66,6 +67,7 @@ Backend MakeTable() {
     b.WaitEvent = WaitEvent;
     b.Ticks = Ticks;
     b.LoadScript = LoadScript;
+    b.QuitRequested = ScriptEndRequested;
     return b;
 }
 

@@ -1,8 +1,8 @@
 // ScriptRunner.cpp: runs a parsed script as the headless backend's source of events. The program's
 // queue asks for an event only when it is idle (nothing posted, nothing to paint, no timer due);
 // each time, the next command runs: input commands become backend events, the others act at once.
-// When the script is done (or says `quit`) the program is asked to close, one top-level window at a
-// time, and finally to quit, so a run always ends. A failing command stops the run with its line.
+// When the script is done (or says `quit`, or SIGTERM or SIGINT comes) the program is asked to
+// close, one top-level window at a time, and finally to quit, so a run always ends. A failing command stops the run with its line.
 #include "platform/backend/headless/Headless.h"
 
 #include "platform/Win32Dialogs.h"
@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +44,29 @@ struct Runner {
 Runner& Run() {
     static Runner* runner = new Runner();
     return *runner;
+}
+
+// Set by the signal handler; read between commands and while a `sleep` runs.
+volatile sig_atomic_t EndSignal = 0;
+constexpr int SleepSliceMs = 10;
+
+void OnEndSignal(int number) {
+    EndSignal = number;
+}
+
+// Real time, with the program's windows as they are (for tests of copies), cut short by a signal.
+void SleepUnlessEnded(long ms) {
+    for (long slept = 0; slept < ms && EndSignal == 0; slept += SleepSliceMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<long>(SleepSliceMs, ms - slept)));
+}
+
+// The rest of the script is dropped once; the closing steps then run as after its last command.
+void StopForSignal(Runner& r) {
+    if (r.Next >= r.Program.Commands.size() && !r.Waiting) return;
+    std::fprintf(stderr, "%s: %s: the script stops here and the program closes\n", r.Program.Source.c_str(),
+                 EndSignal == SIGINT ? "SIGINT" : "SIGTERM");
+    r.Next = r.Program.Commands.size();
+    r.Waiting = false;
 }
 
 [[noreturn]] void Fail(const ScriptCommand& c, const std::string& message) {
@@ -221,8 +245,8 @@ void RunCommand(const ScriptCommand& c) {
         Type(c);
     else if (c.Name == "resize")
         Resize(c);
-    else if (c.Name == "sleep") // real time, with the program's windows as they are: for tests of copies
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(c.Args[0].c_str())));
+    else if (c.Name == "sleep")
+        SleepUnlessEnded(std::atol(c.Args[0].c_str()));
     else if (c.Name == "wait") {
         Run().Waiting = true;
         Run().WaitUntil = HeadlessNow() + uint32_t(c.Args.empty() ? 0 : std::atol(c.Args[0].c_str()));
@@ -252,9 +276,22 @@ void ScriptStart(ScriptProgram program) {
         RunOther(r.Program.Commands[r.Next++]);
 }
 
+void ScriptCatchEndSignals() {
+    struct sigaction action = {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool ScriptEndRequested() {
+    return EndSignal != 0;
+}
+
 bool ScriptNextEvent(BackendEvent* event, int timeoutMs) {
     Runner& r = Run();
     for (;;) {
+        if (EndSignal != 0) StopForSignal(r);
         if (!r.Pending.empty()) {
             *event = r.Pending.front();
             r.Pending.pop_front();
