@@ -112,6 +112,10 @@ struct Backend {
     // Scripts (headless): takes a script's text (`name` for messages: the file, or "-e"); false
     // with a message naming the line when it does not parse. The script then drives WaitEvent.
     bool (*LoadScript)(const char* name, const char* text, std::string* error);
+    // For a program's own run (PlatformRunProgram), never a test's process: SIGTERM and SIGINT end
+    // the run in order (QuitRequested, then the closing steps). Null where the backend's library
+    // does it already (SDL).
+    void (*CatchEndSignals)();
 };
 
 // The backend in use (never null after PlatformSelectBackend; before it, a table of nulls).

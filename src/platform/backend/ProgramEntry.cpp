@@ -82,6 +82,7 @@ int PlatformRunProgram(int argc, char** argv, PlatformWinMain winMain) {
             return ScriptErrorExitCode;
         }
     }
+    if (backend.CatchEndSignals) backend.CatchEndSignals();
     int code = winMain(GetModuleHandleW(nullptr), options.CommandLine.data(), SW_SHOWDEFAULT);
     if (backend.Close) backend.Close();
     return code;

@@ -36,8 +36,8 @@ constexpr long ScriptLongestWaitMs = 600000;
 void ScriptStart(ScriptProgram program);
 bool ScriptNextEvent(BackendEvent* event, int timeoutMs);
 // A program run under a script ends in order on SIGTERM or SIGINT, as on the desktop: the script
-// stops at the command it is on (a `sleep` cut short) and the closing steps follow. Installed for
-// scripts of a program's command line only, so a test process keeps its own signal handling.
+// stops at the command it is on (a `sleep` cut short) and the closing steps follow. Installed by a
+// program's own run only (Backend::CatchEndSignals), so a test process keeps its signal handling.
 void ScriptCatchEndSignals();
 // Whether such a signal came (the backend's QuitRequested).
 bool ScriptEndRequested();

@@ -55,7 +55,6 @@ bool LoadScript(const char* name, const char* text, std::string* error) {
     ScriptProgram program;
     if (!ScriptParse(name ? name : "", text ? text : "", &program, error)) return false;
     ScriptStart(std::move(program));
-    ScriptCatchEndSignals();
     return true;
 }
 
@@ -68,6 +67,7 @@ Backend MakeTable() {
     b.Ticks = Ticks;
     b.LoadScript = LoadScript;
     b.QuitRequested = ScriptEndRequested;
+    b.CatchEndSignals = ScriptCatchEndSignals;
     return b;
 }
 

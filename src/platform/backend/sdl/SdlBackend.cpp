@@ -183,7 +183,8 @@ constexpr Backend Table = {
     .ClipboardRead = ClipboardRead,
     .ClipboardOwned = ClipboardOwned,
     .OpenAddress = SdlOpenAddress,
-    .LoadScript = nullptr, // scripts run on the headless backend only
+    .LoadScript = nullptr,      // scripts run on the headless backend only
+    .CatchEndSignals = nullptr, // SDL turns them into its quit event
 };
 
 } // namespace
