@@ -223,9 +223,8 @@ struct LateOwner {
     std::atomic<bool> Ready{false}, AnswerHeld{false}, Done{false};
 };
 
-void Answer(Display* d, const XSelectionRequestEvent& request, const std::string& text) {
-    XChangeProperty(d, request.requestor, request.property, XInternAtom(d, "UTF8_STRING", False), 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
+// Tells the requestor that its request is answered in the property it named.
+void NotifyRequestor(Display* d, const XSelectionRequestEvent& request) {
     XSelectionEvent notify = {};
     notify.type = SelectionNotify;
     notify.requestor = request.requestor;
@@ -235,6 +234,12 @@ void Answer(Display* d, const XSelectionRequestEvent& request, const std::string
     notify.time = request.time;
     XSendEvent(d, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&notify));
     XFlush(d);
+}
+
+void Answer(Display* d, const XSelectionRequestEvent& request, const std::string& text) {
+    XChangeProperty(d, request.requestor, request.property, XInternAtom(d, "UTF8_STRING", False), 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
+    NotifyRequestor(d, request);
 }
 
 void RunLateOwner(LateOwner* o) {
@@ -347,14 +352,7 @@ void RunManager(StandInManager* m) {
             if (count == 6) m->Unknown = reinterpret_cast<Atom*>(data)[5] == None ? "None" : "converted";
             XFree(data);
         }
-        XSelectionEvent done = {};
-        done.type = SelectionNotify;
-        done.requestor = request.xselectionrequest.requestor;
-        done.selection = request.xselectionrequest.selection;
-        done.target = request.xselectionrequest.target;
-        done.property = request.xselectionrequest.property;
-        done.time = request.xselectionrequest.time;
-        XSendEvent(d, done.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&done));
+        NotifyRequestor(d, request.xselectionrequest);
     }
     XDestroyWindow(d, w);
     XCloseDisplay(d);
