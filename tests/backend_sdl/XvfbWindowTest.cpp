@@ -22,6 +22,15 @@ uint32_t Pattern(int x, int y) {
     return (uint32_t(x * 3) & 0xFF) << 16 | (uint32_t(y * 5) & 0xFF) << 8 | (uint32_t(x ^ y) & 0xFF);
 }
 
+// A width x height picture of Pattern, row by row.
+std::vector<uint32_t> PatternPixels(int width, int height) {
+    std::vector<uint32_t> pixels(size_t(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[size_t(y * width + x)] = Pattern(x, y);
+    return pixels;
+}
+
 // Creates, shows and waits for the first expose of a top-level window.
 bool Show(HWND window, RECT client, const char16_t* title) {
     const Backend* b = XvfbBackend();
@@ -48,10 +57,7 @@ TEST(XvfbWindow, PresentShowsTheFramebufferExactlyAndOnlyTheChangedPart) {
     HWND window = XvfbHandle(0x101);
     const int width = 200, height = 120, left = 40, top = 50;
     ASSERT_TRUE(Show(window, RECT{left, top, left + width, top + height}, u"Kestrova pixels"));
-    std::vector<uint32_t> pixels(size_t(width * height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[size_t(y * width + x)] = Pattern(x, y);
+    std::vector<uint32_t> pixels = PatternPixels(width, height);
     Surface surface;
     SurfaceWrap(&surface, pixels.data(), width, height, width);
     b->Present(window, surface, RECT{0, 0, width, height});
@@ -311,10 +317,7 @@ TEST(XvfbWindow, MovedAndResizedWhileHiddenShowsWhereItWasMoved) {
     const char* title = "Kestrova hidden move";
     const RECT moved{20, 30, 260, 350};
     const int width = moved.right - moved.left, height = moved.bottom - moved.top;
-    std::vector<uint32_t> pixels(size_t(width * height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[size_t(y * width + x)] = Pattern(x, y);
+    std::vector<uint32_t> pixels = PatternPixels(width, height);
     Surface surface;
     SurfaceWrap(&surface, pixels.data(), width, height, width);
 
